@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace zuv {
+
+// Show styles a start names; the started program applies it to its first window.
+enum ShowStyle : int {
+    SW_SHOWNORMAL = 1,     // normal and activated
+    SW_SHOWMINIMIZED = 2,  // minimised and activated
+    SW_SHOWNOACTIVATE = 4, // normal, focus stays where it is
+};
+
+// Starts a program detached. The text before the first space names it ("\"
+// counts as "/", a trailing ".exe" is dropped); everything after that space
+// reaches the program as one argument, byte for byte in Windows-1250, with no
+// shell in between. A bare name is looked up in the program folder, then
+// beside the running executable, then on PATH. "explorer <target>" opens the
+// target with the desktop instead. False when the program cannot be started.
+bool Shell(const QString& commandLine, int style);
+
+// Opens a web address or a document with the desktop's default handler.
+bool OpenURLInShell(const QString& text);
+
+// The executable a launch string's program name stands for; empty when none.
+QString findProgram(const QString& name);
+
+// What the suite's launcher handed to this process. Call before the
+// QApplication exists (it may strip arguments of its own). Clears ZUV_SHOW so
+// programs started from here do not inherit it.
+struct ProgramStart
+{
+    QString argument; // the single argument, or all arguments joined by spaces
+    int showStyle = SW_SHOWNORMAL;
+    bool startedBySuite = false;
+};
+ProgramStart takeProgramStart(int argc, char** argv);
+
+// Shows a program's first window in the given style.
+void showInStyle(QWidget* window, int style);
+
+} // namespace zuv

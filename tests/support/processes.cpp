@@ -1,0 +1,41 @@
+#include "processes.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+namespace zuvtest {
+
+QString helperPath(const QString& name)
+{
+    return QStringLiteral(ZUV_TEST_BIN_DIR) + u'/' + name;
+}
+
+QString suitePath(const QString& name)
+{
+    return QStringLiteral(ZUV_SUITE_DIR) + u'/' + name;
+}
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+QStringList logLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+} // namespace zuvtest

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace zuvtest {
+
+// A test helper program built beside the tests.
+QString helperPath(const QString& name);
+
+// A program of the suite in the build's program folder.
+QString suitePath(const QString& name);
+
+// Polls `condition` (letting events run) until it holds or `timeoutMs` passes.
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+// Lines of a UTF-8 log file such as ZUV_SHELL_LOG; empty when missing.
+QStringList logLines(const QString& path);
+
+} // namespace zuvtest
