@@ -2,7 +2,6 @@
 
 #include <QHash>
 #include <QStringDecoder>
-
 #include <array>
 
 namespace zuv::CodePage {

@@ -1,7 +1,6 @@
 #include "filelock.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>

@@ -10,7 +10,11 @@ namespace zuv {
 class FileLock
 {
 public:
-    enum class Mode { Wait, TryOnly };
+    enum class Mode
+    {
+        Wait,
+        TryOnly
+    };
 
     explicit FileLock(const QString& lockFilePath, Mode mode = Mode::Wait);
     ~FileLock();

@@ -109,8 +109,8 @@ MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QS
     const QJsonObject record{
         {QStringLiteral("program"), programName()},
         {QStringLiteral("icon"), iconName(icon)},
-        {QStringLiteral("buttons"), buttons == MsgButtons::YesNo ? QStringLiteral("yesno")
-                                                                   : QStringLiteral("ok")},
+        {QStringLiteral("buttons"),
+         buttons == MsgButtons::YesNo ? QStringLiteral("yesno") : QStringLiteral("ok")},
         {QStringLiteral("title"), shownTitle},
         {QStringLiteral("text"), text},
         {QStringLiteral("answer"), answerName(answer)},

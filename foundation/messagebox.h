@@ -4,9 +4,26 @@
 
 namespace zuv {
 
-enum class MsgIcon { None, Information, Exclamation, Critical, Question };
-enum class MsgButtons { Ok, YesNo };
-enum class MsgAnswer { Ok, Cancel, Yes, No };
+enum class MsgIcon
+{
+    None,
+    Information,
+    Exclamation,
+    Critical,
+    Question
+};
+enum class MsgButtons
+{
+    Ok,
+    YesNo
+};
+enum class MsgAnswer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No
+};
 
 // Shows the suite's message box and returns the answer. An empty title means
 // the application's name. When $ZUV_MSGBOX_LOG names a file nothing is shown:

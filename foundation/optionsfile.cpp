@@ -61,11 +61,10 @@ QStringList defaultOptionLines()
 {
     using namespace OptionKeys;
     static const OptionKey all[Count] = {
-        Reserved0,    Reserved1, Reserved2,  Reserved3,  Reserved4, Zuvid,       Zuvpass,
-        Zuvnick,      Zuvnalada, Zuvmode,    Zuvspeed,   SVTop,     SVLast,      SVautoStart,
-        Zuvzobrazeni, Zuvtree,   ZuvsvStart, Reserved17, Zuv,       Zuvrezim,    SVvolume,
-        SVskin,       SVpleft,   SVptop,     PostrelRun, Reserved25, ZuvHeight,  ZuvFx,
-        ZuvFy,        Zuvset};
+        Reserved0,  Reserved1,  Reserved2, Reserved3, Reserved4, Zuvid,       Zuvpass,      Zuvnick,
+        Zuvnalada,  Zuvmode,    Zuvspeed,  SVTop,     SVLast,    SVautoStart, Zuvzobrazeni, Zuvtree,
+        ZuvsvStart, Reserved17, Zuv,       Zuvrezim,  SVvolume,  SVskin,      SVpleft,      SVptop,
+        PostrelRun, Reserved25, ZuvHeight, ZuvFx,     ZuvFy,     Zuvset};
     QStringList lines;
     for (const OptionKey& key : all)
         lines.append(key.prefix);
@@ -74,8 +73,7 @@ QStringList defaultOptionLines()
 
 OptionsFile::OptionsFile(QString path)
     : m_path(path.isEmpty() ? dataPath(QStringLiteral("options.ini")) : resolvePath(path))
-{
-}
+{}
 
 QString OptionsFile::lockPath() const
 {

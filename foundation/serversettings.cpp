@@ -17,8 +17,8 @@ struct Field
 };
 
 constexpr Field kFields[] = {
-    {5, 24, &ServerSettings::updateHost},     {6, 16, &ServerSettings::serverBase},
-    {7, 17, &ServerSettings::activeInterval}, {8, 17, &ServerSettings::passiveInterval},
+    {5, 24, &ServerSettings::updateHost},        {6, 16, &ServerSettings::serverBase},
+    {7, 17, &ServerSettings::activeInterval},    {8, 17, &ServerSettings::passiveInterval},
     {9, 17, &ServerSettings::thresholdInterval},
 };
 
@@ -36,7 +36,8 @@ void restoreSavedCopy(const QString& path)
 
 bool ServerSettings::load(const QString& readerEntry, const QString& path)
 {
-    const QString file = resolvePath(path.isEmpty() ? dataPath(QStringLiteral("zuv_server.tt")) : path);
+    const QString file =
+        resolvePath(path.isEmpty() ? dataPath(QStringLiteral("zuv_server.tt")) : path);
     QStringList lines;
     if (const auto read = TextFile::readLines(file)) {
         for (const QString& line : *read) {

@@ -10,7 +10,6 @@
 #include <QGuiApplication>
 #include <QUrl>
 #include <QWidget>
-
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>

@@ -7,7 +7,8 @@ class QWidget;
 namespace zuv {
 
 // Show styles a start names; the started program applies it to its first window.
-enum ShowStyle : int {
+enum ShowStyle : int
+{
     SW_SHOWNORMAL = 1,     // normal and activated
     SW_SHOWMINIMIZED = 2,  // minimised and activated
     SW_SHOWNOACTIVATE = 4, // normal, focus stays where it is

@@ -1,8 +1,6 @@
 #include <foundation/codepage.h>
-
-#include <support/qtprint.h>
-
 #include <gtest/gtest.h>
+#include <support/qtprint.h>
 
 using namespace Qt::StringLiterals;
 
@@ -22,9 +20,10 @@ TEST(CodePage, EveryByteSurvivesDecodeAndEncode)
 
 TEST(CodePage, CzechLettersHaveTheirWindows1250Bytes)
 {
-    EXPECT_EQ(encode(u"ěščřžýáíé ĚŠČŘŽÝÁÍÉ ůúťďň"),
-              QByteArray("\xEC\x9A\xE8\xF8\x9E\xFD\xE1\xED\xE9 \xCC\x8A\xC8\xD8\x8E\xDD\xC1\xCD\xC9 "
-                         "\xF9\xFA\x9D\xEF\xF2"));
+    EXPECT_EQ(
+        encode(u"ěščřžýáíé ĚŠČŘŽÝÁÍÉ ůúťďň"),
+        QByteArray("\xEC\x9A\xE8\xF8\x9E\xFD\xE1\xED\xE9 \xCC\x8A\xC8\xD8\x8E\xDD\xC1\xCD\xC9 "
+                   "\xF9\xFA\x9D\xEF\xF2"));
     EXPECT_EQ(decode("\x80\x84\x96\xA0\xFF"), u"€„–\u00A0˙"_s);
 }
 

@@ -1,10 +1,9 @@
 #include "tempsuite.h"
 
-#include <foundation/codepage.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <foundation/codepage.h>
 
 namespace zuvtest {
 
@@ -72,8 +71,8 @@ QByteArray TempSuite::read(const QString& relative) const
 void TempSuite::setEnv(const char* name, const QByteArray& value)
 {
     if (!m_saved.count(name)) {
-        m_saved[name] = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name))
-                                                        : std::nullopt;
+        m_saved[name] =
+            qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
     }
     qputenv(name, value);
 }

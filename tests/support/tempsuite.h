@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
-
 #include <map>
 #include <optional>
 
