@@ -113,7 +113,9 @@ QString OptionsFile::value(int position, qsizetype prefixLength) const
 bool OptionsFile::save(const QList<std::pair<OptionKey, QString>>& values)
 {
     FileLock lock(lockPath());
-    if (!loadUnlocked() && m_lines.size() < OptionKeys::Count)
+    // Lines from an earlier load must not replace a file that is there but
+    // cannot be read now.
+    if (!loadUnlocked())
         return false;
     for (const auto& [key, value] : values) {
         if (key.position >= 0 && key.position < m_lines.size())
