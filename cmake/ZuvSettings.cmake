@@ -5,7 +5,6 @@ target_compile_options(zuv_build_settings INTERFACE -Wall -Wextra)
 target_compile_definitions(zuv_build_settings INTERFACE
   QT_NO_FOREACH
   QT_NO_URL_CAST_FROM_STRING
-  QT_USE_QSTRINGBUILDER
 )
 if(ZUV_SANITIZE)
   target_compile_options(zuv_build_settings INTERFACE

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+class QLocalServer;
+class QLocalSocket;
+class QWidget;
+
+namespace zuv {
+
+// A window others can find by its caption and send commands to. Each
+// published window is one socket in the bus folder; the caption is published
+// exactly as Windows-1250 bytes. Without a handler every command is answered
+// with 0, as a window without a replaced procedure would.
+class BusWindow : public QObject
+{
+    Q_OBJECT
+public:
+    using Handler =
+        std::function<qint64(quint32 dwData, quint64 senderWindow, const QByteArray& bytes)>;
+
+    explicit BusWindow(QObject* parent = nullptr);
+    ~BusWindow() override;
+
+    // Publishes the caption, or re-publishes under a new one. False when the
+    // bus folder or the socket cannot be made.
+    bool publish(const QString& caption);
+    // Withdraws the window; nobody finds it any more.
+    void withdraw();
+
+    // Follows a top-level widget: its caption is published now and on every
+    // change, and the window is withdrawn when the widget is destroyed.
+    void attach(QWidget* widget);
+
+    QString caption() const { return m_caption; }
+    bool isPublished() const { return m_server != nullptr; }
+    // The window's id ("window handle"), stable while the object lives.
+    quint64 id() const { return m_id; }
+
+    void setHandler(Handler handler) { m_handler = std::move(handler); }
+
+    // The program's main window, sent along with every command as the sender.
+    static void setMainWindow(BusWindow* window);
+    static quint64 mainWindowId();
+
+private:
+    void serve(QLocalSocket* connection);
+    void readCommand(QLocalSocket* connection);
+
+    QString m_caption;
+    QString m_socketPath;
+    QLocalServer* m_server = nullptr;
+    quint64 m_id = 0;
+    Handler m_handler;
+    QPointer<QWidget> m_widget;
+};
+
+} // namespace zuv
