@@ -1,0 +1,64 @@
+#include "download.h"
+
+#include <QSaveFile>
+#include <curl/curl.h>
+
+namespace zuv::load {
+namespace {
+
+size_t writeBody(char* data, size_t size, size_t count, void* target)
+{
+    auto* file = static_cast<QSaveFile*>(target);
+    const qint64 bytes = qint64(size * count);
+    return file->write(data, bytes) == bytes ? size_t(bytes) : 0;
+}
+
+} // namespace
+
+DownloadResult download(const QByteArray& url, const QString& replyFile)
+{
+    QSaveFile file(replyFile);
+    if (!file.open(QIODevice::WriteOnly))
+        return {false, QStringLiteral("cannot write %1: %2").arg(replyFile, file.errorString())};
+
+    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    CURL* curl = initialised ? curl_easy_init() : nullptr;
+    if (!curl) {
+        file.cancelWriting();
+        return {false, QStringLiteral("cannot start the HTTP client")};
+    }
+    char curlError[CURL_ERROR_SIZE] = {};
+    const QByteArray urlCopy = url;
+    curl_easy_setopt(curl, CURLOPT_URL, urlCopy.constData());
+    curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L); // the address goes as built
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 15L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 60L);
+    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, "Zuv load/1.0");
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, curlError);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &file);
+    const CURLcode code = curl_easy_perform(curl);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_cleanup(curl);
+
+    if (code != CURLE_OK) {
+        file.cancelWriting();
+        const QString reason = curlError[0] ? QString::fromLocal8Bit(curlError)
+                                            : QString::fromLatin1(curl_easy_strerror(code));
+        return {false, reason};
+    }
+    if (status != 0 && (status < 200 || status > 299)) {
+        file.cancelWriting();
+        return {false, QStringLiteral("HTTP status %1").arg(status)};
+    }
+    if (!file.commit())
+        return {false, QStringLiteral("cannot write %1: %2").arg(replyFile, file.errorString())};
+    return {true, {}};
+}
+
+} // namespace zuv::load

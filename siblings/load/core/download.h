@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace zuv::load {
+
+struct DownloadResult
+{
+    bool ok = false;
+    QString error; // why it failed, for standard error
+};
+
+// HTTP GET of `url` (already in wire form) with redirects (at most 5), a
+// 15 s connect and 60 s transfer limit. The body goes, byte for byte, to a
+// temporary file beside `replyFile` that is renamed onto it only when the
+// transfer is complete with a 2xx status; otherwise nothing is written.
+DownloadResult download(const QByteArray& url, const QString& replyFile);
+
+} // namespace zuv::load

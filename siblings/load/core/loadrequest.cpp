@@ -1,0 +1,44 @@
+#include "loadrequest.h"
+
+#include <foundation/codepage.h>
+#include <foundation/fieldlist.h>
+
+namespace zuv::load {
+
+std::optional<LoadRequest> parseLoadArgument(const QString& argument)
+{
+    LoadRequest request;
+    QString rest = argument;
+    const QString showTail = kFieldSeparator.toString() + QStringLiteral("show");
+    if (rest.endsWith(showTail)) {
+        rest.chop(showTail.size());
+        request.show = true;
+    }
+    const qsizetype at = rest.lastIndexOf(kFieldSeparator);
+    if (at <= 0)
+        return std::nullopt;
+    request.url = rest.left(at);
+    request.replyFile = rest.mid(at + kFieldSeparator.size());
+    if (request.replyFile.isEmpty())
+        return std::nullopt;
+    return request;
+}
+
+QByteArray wireUrl(const QString& url)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    QByteArray out;
+    for (char c : CodePage::encode(url)) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b <= 0x20 || b >= 0x7F) {
+            out += '%';
+            out += hex[b >> 4];
+            out += hex[b & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace zuv::load
