@@ -72,7 +72,7 @@ TEST(SendCommand, RadioModeTwoGivesUpAfterNineStarts)
     SendCommand(SendCommandForm::Radio, u"quitter.exe"_s, u"Sorvanta"_s, u"fmax"_s, u"2"_s);
     EXPECT_EQ(suite.starts(), 9);
     EXPECT_GE(clock.elapsed(), 12000);
-    EXPECT_LE(clock.elapsed(), 14500);
+    EXPECT_LE(clock.elapsed(), 16000); // pauses only grow on a loaded machine
 }
 
 TEST(SendCommand, ModesThatStartOnceOrNever)
