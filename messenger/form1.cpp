@@ -1,0 +1,597 @@
+#include "form1.h"
+
+#include "core/refreshreply.h"
+#include "core/requests.h"
+#include "form2.h"
+#include "loading.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QTime>
+#include <QVBoxLayout>
+#include <cstdio>
+#include <foundation/bus/instance.h>
+#include <foundation/bus/sendcommand.h>
+#include <foundation/bus/sendmessage.h>
+#include <foundation/messagebox.h>
+#include <foundation/online.h>
+#include <foundation/paths.h>
+#include <foundation/pause.h>
+#include <foundation/shell.h>
+#include <foundation/startwithsystem.h>
+#include <foundation/textfile.h>
+#include <unistd.h>
+
+namespace zuv::messenger {
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int kWidthTwips = 2790;
+constexpr int kMinHeightTwips = 3495;
+
+const QString kCaption = QStringLiteral("Zuv - Sorvanta");
+const QString kMailCheckerCaption = QStringLiteral("Zuv Postrel! (Zuvnet)");
+
+QString replyFilePath()
+{
+    return programDir() + QStringLiteral("/zuv.tt");
+}
+
+bool toInt(const QString& text, int* value)
+{
+    bool ok = false;
+    *value = text.trimmed().toInt(&ok);
+    return ok;
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent)
+{
+    buildWindow();
+    buildCommandTable();
+}
+
+Form1::~Form1()
+{
+    if (Tray)
+        Tray->hide();
+}
+
+void Form1::buildWindow()
+{
+    ZuvCaption();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    TreeView1.setHeaderHidden(true);
+    ListView1.setRootIsDecorated(false);
+    ListView1.setHeaderLabels({QStringLiteral("Nick"), QStringLiteral("ID"), QStringLiteral("Age"),
+                               QStringLiteral("..."), QStringLiteral("@")});
+    ListView1.hide();
+    NewVerForm.hide();
+    StatusOnline.setText(QStringLiteral("Připraven..."));
+    StatusOnline.setWordWrap(true);
+    layout->addWidget(&TreeView1, 1);
+    layout->addWidget(&ListView1, 1);
+    layout->addWidget(&NewVerForm);
+    layout->addWidget(&StatusOnline);
+    setFixedWidth(kWidthTwips / kTwipsPerPixel);
+    setMinimumHeight(kMinHeightTwips / kTwipsPerPixel);
+    resize(kWidthTwips / kTwipsPerPixel, 6000 / kTwipsPerPixel);
+
+    Timer2.setInterval(1000);
+    Timer3.setInterval(100);
+    connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(&Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+    connect(&Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
+}
+
+void Form1::buildCommandTable()
+{
+    m_commands
+        .prefix(QStringLiteral("svs:"),
+                [](const QString&) {
+                    // the user search window comes with the search
+                })
+        .prefix(QStringLiteral("gsh:"), [](const QString&) {})
+        .prefix(QStringLiteral("sv:"), [this](const QString& station) { m_stationHeard = station; })
+        .whole(QStringLiteral("dwok"),
+               [this] {
+                   if (m_processing) {
+                       m_dwokWaiting = true; // handled when the running pass ends
+                       return;
+                   }
+                   ZpracujData();
+                   m_requestPending.clear();
+               })
+        .whole(QStringLiteral("msgon"), [this] { MSGseOzvalo(); })
+        .prefix(QStringLiteral("Fmax"), [this](const QString&) { FormMax(); })
+        .prefix(QStringLiteral("zuvend"), [this](const QString&) { Timer3.start(); });
+}
+
+void Form1::SetSubclass(bool on)
+{
+    zuv::SetSubclass(m_bus, on,
+                     {[this](const QString& command) { m_commands.dispatch(command); }, {}});
+}
+
+void Form1::LoadOptions()
+{
+    m_server.load(QStringLiteral("Zuv (LoadOptions) zuv_server.tt"));
+    m_cycle.setIntervals(m_server.activeInterval, m_server.passiveInterval,
+                         m_server.thresholdInterval);
+    m_options.load();
+    m_settings = MessengerSettings::read(m_options);
+}
+
+void Form1::SaveOptions()
+{
+    MessengerSettings::Geometry geometry;
+    geometry.height = height() * kTwipsPerPixel;
+    // A minimised window reports no usable position: keep the stored one.
+    geometry.left = isMinimized() ? -48000 : x() * kTwipsPerPixel;
+    geometry.top = isMinimized() ? -48000 : y() * kTwipsPerPixel;
+    m_settings.save(m_options, geometry);
+}
+
+bool Form1::Form_Load(const QString& argument)
+{
+    m_argument = argument;
+    // 1. Settings, with the login dialog until number and password exist.
+    for (;;) {
+        LoadOptions();
+        if (!m_settings.Zuvid.isEmpty() && !m_settings.Zuvpass.isEmpty())
+            break;
+        login();
+        if (m_settings.Zuvid.isEmpty() || m_settings.Zuvpass.isEmpty())
+            continue;
+        SaveOptions();
+    }
+    // 2.
+    if (argument == u"m")
+        FormMin();
+    // 3. One copy only: a second one hands over and ends.
+    if (HandOverToPrevInstance(SingleInstanceProgram::Messenger, argument))
+        return false;
+    m_bus.attach(this);
+    BusWindow::setMainWindow(&m_bus);
+    SetSubclass(true);
+    // 4.
+    LoadImages();
+    // 5.
+    m_cycle.ZuvinALLlastMinus();
+    // 6.
+    if (TestOnLine()) {
+        StopForm();
+        Loading loading(this);
+        loading.exec();
+        m_server = loading.server();
+        m_cycle.setIntervals(m_server.activeInterval, m_server.passiveInterval,
+                             m_server.thresholdInterval);
+        StartForm();
+    } else {
+        StopForm();
+        Timer2.start();
+    }
+    // 7.
+    Timer1.setInterval(m_settings.Zuvspeed == u"0" ? m_cycle.passiveInterval()
+                                                   : m_cycle.activeInterval());
+    Timer1.start();
+    if (!m_settings.Zuvid.isEmpty() && !m_settings.Zuvpass.isEmpty())
+        StartZuv();
+    else
+        login();
+    // 8. (columns are made with the list view) 9.
+    TreeView1.clear();
+    ListView1.clear();
+    AddTray();
+    if (StartWithSystem::takeSwitchOffMarker()) {
+        m_settings.Zuv = QStringLiteral("off");
+        StartWithSystem::set(false);
+    }
+    // 10.
+    if (m_settings.PostrelRun == u"1")
+        Shell(programDir() + QStringLiteral("\\Postrel.exe zuv"), SW_SHOWNORMAL);
+    // 11.
+    if (m_settings.Zuvzobrazeni == u"1") {
+        TreeView1.hide();
+        ListView1.show();
+    }
+    if (m_settings.Zuvmode == u"0")
+        FormMin();
+    else
+        FormMax();
+    return true;
+}
+
+void Form1::LoadImages()
+{
+    const QString folder = dataPath(QStringLiteral("img"));
+    for (const QString& key : {QStringLiteral("s0"), QStringLiteral("s1"), QStringLiteral("s2"),
+                               QStringLiteral("s3"), QStringLiteral("s4"), QStringLiteral("on"),
+                               QStringLiteral("off"), QStringLiteral("inbox")})
+        m_images.insert(key, QIcon(resolvePath(folder + u'/' + key + QStringLiteral(".gif"))));
+}
+
+void Form1::AddTray()
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    Tray = new QSystemTrayIcon(this);
+    const QIcon icon = m_images.value(QStringLiteral("on"));
+    Tray->setIcon(icon.isNull() ? windowIcon() : icon);
+    Tray->setToolTip(QStringLiteral("Zuv"));
+    connect(Tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::Trigger)
+            ZuvMinMax();
+    });
+    Tray->show();
+}
+
+void Form1::login()
+{
+    StopForm();
+    Form2 dialog(m_server.serverBase, m_settings.Zuvid, m_settings.Zuvnick, m_settings.Zuvpass,
+                 isVisible() ? this : nullptr);
+    dialog.exec();
+    if (dialog.endRequested()) {
+        SetSubclass(false);
+        endProgram(false);
+        return;
+    }
+    m_settings.Zuvid = dialog.number();
+    m_settings.Zuvpass = dialog.password();
+    StartForm();
+}
+
+void Form1::StartZuv()
+{
+    Timer1.start();
+}
+
+void Form1::StopForm()
+{
+    m_waitForDataWas = WaitForData.isActive();
+    m_waitDeleteWas = WaitDelete.isActive();
+    WaitForData.stop();
+    Timer1.stop();
+    WaitDelete.stop();
+}
+
+void Form1::StartForm()
+{
+    if (m_waitForDataWas)
+        WaitForData.start();
+    if (m_waitDeleteWas)
+        WaitDelete.start();
+    if (m_settings.Zuvid.isEmpty() || m_settings.Zuvpass.isEmpty())
+        return; // nobody to refresh for yet
+    Timer1.start();
+    Aktualizuj(QStringLiteral("all"));
+}
+
+void Form1::FormMax()
+{
+    show();
+    showNormal();
+    raise();
+    activateWindow();
+    m_settings.Zuvmode = QStringLiteral("1");
+    SetHeight();
+}
+
+void Form1::FormMin()
+{
+    hide();
+    m_settings.Zuvmode = QStringLiteral("0");
+    SetHeight();
+}
+
+void Form1::ZuvMinMax()
+{
+    if (isVisible())
+        FormMin();
+    else
+        FormMax();
+}
+
+void Form1::SetHeight()
+{
+    if (m_heightApplied)
+        return;
+    m_heightApplied = true;
+    int value = 0;
+    if (toInt(m_settings.ZuvHeight, &value))
+        resize(width(), qMax(value, kMinHeightTwips) / kTwipsPerPixel);
+    int left = 0, top = 0;
+    if (toInt(m_settings.ZuvFx, &left) && toInt(m_settings.ZuvFy, &top))
+        move(left / kTwipsPerPixel, top / kTwipsPerPixel);
+}
+
+void Form1::ZuvCaption()
+{
+    setWindowTitle(kCaption);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // Closing only puts the window away; the program goes on in the tray.
+    event->ignore();
+    ZuvMinMax();
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+}
+
+bool Form1::TestOnLine()
+{
+    const QString state = zuv::TestOnLine() ? QStringLiteral("true") : QStringLiteral("false");
+    if (state != m_lastOnlineState && state == u"true" && m_settings.ZuvsvStart == u"1") {
+        Shell(programDir() + QStringLiteral("\\sorvanta.exe"), SW_SHOWNORMAL);
+        SendMessageToClient(QStringLiteral("play"), QStringLiteral("Sorvanta"), QString());
+    }
+    m_lastOnlineState = state;
+    return state == u"true";
+}
+
+int Form1::refreshInterval() const
+{
+    return m_cycle.fastMode() ? m_cycle.fastInterval() : m_cycle.activeInterval();
+}
+
+void Form1::Timer1_Timer()
+{
+    Aktualizuj(m_cycle.chooseRefresh(QTime::currentTime()));
+    // CheckSetInterval(true): the timer starts over with the interval in force.
+    Timer1.start(m_cycle.CheckSetInterval());
+}
+
+void Form1::Timer2_Timer()
+{
+    if (!TestOnLine())
+        return;
+    Timer2.stop();
+    Loading loading(this);
+    loading.exec();
+    m_server = loading.server();
+    StartForm();
+}
+
+void Form1::Timer3_Timer()
+{
+    Timer3.stop();
+    Timer1.stop();
+    Konec();
+}
+
+void Form1::Aktualizuj(const QString& what)
+{
+    DoEvents();
+    if (!TestOnLine()) {
+        if (!Timer2.isActive())
+            Timer2.start();
+        return;
+    }
+    m_radioState =
+        FindWindowA(QStringLiteral("Sorvanta")) ? QStringLiteral("on") : QStringLiteral("off");
+    if (!m_requestPending.isEmpty() && !FindWindowA(QStringLiteral("Trolvik Zuv!"))) {
+        ZpracujData();
+        m_requestPending.clear();
+    }
+    if (!m_requestPending.isEmpty())
+        return;
+    RefreshQuery query;
+    query.id = m_settings.Zuvid;
+    query.password = m_settings.Zuvpass;
+    query.radioState = m_radioState;
+    query.mood = m_settings.Zuvnalada;
+    query.downloadMode = m_settings.Zuvrezim;
+    query.startWithSystem = m_settings.Zuv;
+    query.sendBuild = m_sendBuild;
+    // A reply left from an earlier request must not be processed again.
+    QFile::remove(replyFilePath());
+    m_pendingWhat = what;
+    m_requestPending = QStringLiteral("1");
+    Shell(QStringLiteral("load2.exe ") + refreshUrl(m_server.serverBase, what, query) +
+              QStringLiteral("/@/") + replyFilePath(),
+          SW_SHOWNOACTIVATE);
+}
+
+void Form1::ZpracujData()
+{
+    if (m_processing)
+        return;
+    m_processing = true;
+    // The reply is of the request that was made, whatever was asked since.
+    m_lastRefreshWhat = m_pendingWhat;
+    const auto lines = TextFile::readLines(replyFilePath());
+    if (lines) {
+        if (m_lastRefreshWhat == u"all") {
+            TreeView1.clear();
+            ListView1.clear();
+        }
+        for (const QString& line : *lines) {
+            if (!m_guards.CONTerrors(1))
+                MsgBox(QStringLiteral("Chyba #1"));
+            DoEvents();
+            try {
+                handleLine(line);
+            } catch (...) {
+                // the failing step is skipped; the next line follows
+            }
+        }
+        m_guards.reset(1);
+    }
+    m_processing = false;
+    if (m_dwokWaiting) {
+        m_dwokWaiting = false;
+        m_requestPending.clear();
+    }
+}
+
+void Form1::StatusOnlineText(const QString& value)
+{
+    StatusOnline.setText(value == u"off" ? QStringLiteral("Nelze navázat spojení se serverem")
+                                         : QStringLiteral("V Zuv je právě online: ") + value);
+}
+
+void Form1::handleLine(const QString& line)
+{
+    const ClassifiedLine record = classifyReplyLine(line);
+    switch (record.kind) {
+    case ReplyLine::Online:
+        if (record.value != m_lastOnlineValue) {
+            m_lastOnlineValue = record.value;
+            StatusOnlineText(record.value);
+        }
+        break;
+    case ReplyLine::MyNick:
+        if (record.value != m_settings.Zuvnick) {
+            m_settings.Zuvnick = record.value;
+            SaveOptions();
+            ZuvCaption();
+        }
+        break;
+    case ReplyLine::ActiveInterval:
+        m_cycle.setActiveInterval(intervalFromText(record.value));
+        break;
+    case ReplyLine::PassiveInterval:
+        m_cycle.setPassiveInterval(intervalFromText(record.value));
+        break;
+    case ReplyLine::FastInterval:
+        m_cycle.setFastInterval(intervalFromText(record.value));
+        break;
+    case ReplyLine::NewVersion:
+        if (m_sendBuild) {
+            m_sendBuild = false;
+            if (m_radioState == u"off")
+                NewVerForm.show();
+            else
+                NovaVerze();
+        }
+        break;
+    case ReplyLine::WrongPassword:
+        MsgBox(QStringLiteral("Špatné Zuv číslo nebo heslo!"), MsgButtons::Ok, MsgIcon::Critical);
+        login();
+        break;
+    case ReplyLine::Suspended:
+        MsgBox(QStringLiteral("Váš účet byl pravděpodobně pozastaven...\r\n"
+                              "Kontaktujte prosím správce Zuv sítě."),
+               MsgButtons::Ok, MsgIcon::Critical);
+        SetSubclass(false);
+        endProgram(false);
+        break;
+    case ReplyLine::Contact:
+    case ReplyLine::Message:
+    case ReplyLine::WebWindow:
+    case ReplyLine::RemotePlay:
+    case ReplyLine::SharedFile:
+    case ReplyLine::Inbox:
+    case ReplyLine::Unknown:
+        break;
+    }
+}
+
+void Form1::NovaVerze()
+{
+    if (MsgBox(QStringLiteral("Je k dispozici nová verze programu Zuv - Sorvanta.\r\n"
+                              "Vaše verze programu je zastaralá, některé funkce by již nemusely "
+                              "fungovat správně.\r\n"
+                              "Stáhněte si prosím novou verzi z Zuvnet.\r\n\r\n"
+                              "Chcete program stáhnout nyní?"),
+               MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes)
+        OpenURLInShell(m_server.serverBase + QStringLiteral("/zuv/newver.php?build=") +
+                       buildNumber());
+}
+
+void Form1::RezimAktivni()
+{
+    const bool running = Timer1.isActive();
+    Timer1.stop();
+    Timer1.setInterval(m_cycle.activeInterval());
+    m_settings.Zuvspeed = QStringLiteral("1");
+    if (running)
+        Timer1.start();
+}
+
+void Form1::RezimPasivni()
+{
+    const bool running = Timer1.isActive();
+    Timer1.stop();
+    Timer1.setInterval(m_cycle.passiveInterval());
+    m_settings.Zuvspeed = QStringLiteral("0");
+    if (running)
+        Timer1.start();
+}
+
+void Form1::RezimStahovani(const QString& mode)
+{
+    if (mode == u"1" || mode == u"0")
+        m_settings.Zuvrezim = mode;
+}
+
+void Form1::MSGoteviram()
+{
+    const bool reset = m_cycle.MSGoteviram();
+    const int interval = m_cycle.CheckSetInterval();
+    if (reset)
+        Timer1.start(interval);
+}
+
+void Form1::MSGseOzvalo()
+{
+    m_cycle.MSGseOzvalo();
+    Timer1.setInterval(m_cycle.fastInterval());
+}
+
+void Form1::SendMessageToClient(const QString& text, const QString& title,
+                                const QString& chatArguments)
+{
+    m_guards.reset(3);
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+        if (!m_guards.CONTerrors(3))
+            MsgBox(QStringLiteral("Chyba #3"));
+        DoEvents();
+        const WindowRef window = FindWindowA(title);
+        if (!window && title == u"Sorvanta")
+            return; // the radio player is never started from here
+        if (window) {
+            SendCopyData(window, text);
+            return;
+        }
+        if (!chatArguments.isEmpty()) {
+            Shell(QStringLiteral("msg.exe ") + chatArguments, SW_SHOWNORMAL);
+            DoEvents();
+        }
+        Pause(500);
+        DoEvents();
+    }
+}
+
+void Form1::Konec()
+{
+    endProgram(true);
+}
+
+void Form1::endProgram(bool save)
+{
+    if (save)
+        SaveOptions();
+    if (Tray)
+        Tray->hide();
+    if (FindWindowA(kMailCheckerCaption))
+        SendCommand(SendCommandForm::Messenger, QString(), kMailCheckerCaption,
+                    QStringLiteral("emailend"), QStringLiteral("2"));
+    SetSubclass(false);
+    m_bus.withdraw();
+    // Ending may be asked for from inside a modal dialog's loop; nothing is
+    // left to unwind that matters once the settings are saved.
+    std::fflush(nullptr);
+    ::_exit(0);
+}
+
+} // namespace zuv::messenger

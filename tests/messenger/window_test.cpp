@@ -1,0 +1,178 @@
+// The messenger's windows driven in-process: the login dialog's replies and
+// time-out, and the refresh timer's choices.
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <form1.h>
+#include <form2.h>
+#include <foundation/bus/sendmessage.h>
+#include <foundation/codepage.h>
+#include <gtest/gtest.h>
+#include <support/processes.h>
+#include <support/tempsuite.h>
+
+using namespace Qt::StringLiterals;
+using namespace zuv::messenger;
+
+namespace {
+
+QList<QJsonObject> boxes(const zuvtest::TempSuite& suite)
+{
+    QList<QJsonObject> result;
+    for (const QString& line : zuvtest::logLines(suite.msgBoxLog()))
+        result.append(QJsonDocument::fromJson(line.toUtf8()).object());
+    return result;
+}
+
+struct LoginFixture : zuvtest::TempSuite
+{
+    LoginFixture() : dialog(u"http://127.0.0.1:9"_s, u"100001"_s, u""_s, u""_s)
+    {
+        setEnv("ZUV_ONLINE", "1");
+        dialog.IDText.setText(u"Šárka"_s);
+        dialog.HText.setText(u"heslo & #1"_s);
+    }
+    Form2 dialog;
+};
+
+} // namespace
+
+TEST(LoginDialog, SendsTheLoginAsTypedAndDropsAnOldReply)
+{
+    LoginFixture suite;
+    suite.write(u"zuvlogin.tt"_s, "zuvok:staré\r\n");
+    suite.dialog.Command1_Click();
+    EXPECT_FALSE(QFile::exists(suite.path(u"zuvlogin.tt"_s)));
+    EXPECT_FALSE(suite.dialog.Command1.isEnabled());
+    EXPECT_FALSE(suite.dialog.IDText.isEnabled());
+    EXPECT_EQ(
+        zuvtest::logLines(suite.shellLog()),
+        QStringList{u"4\tload.exe\thttp://127.0.0.1:9/zuv/login.php?id=Šárka&h=heslo & #1/@/"_s +
+                    suite.dir() + u"/zuvlogin.tt"_s});
+    EXPECT_TRUE(suite.dialog.Timer1.isActive());
+    EXPECT_TRUE(suite.dialog.Timer2.isActive());
+}
+
+TEST(LoginDialog, TheThreeReplyKinds)
+{
+    {
+        LoginFixture suite;
+        suite.dialog.Command1_Click();
+        suite.write(u"zuvlogin.tt"_s, zuvtest::cp1250(u"zuvid:100007\r\nzuvok:Vítejte!\r\n"_s));
+        suite.dialog.Timer1_Timer();
+        EXPECT_EQ(suite.dialog.number(), u"100007"_s);
+        EXPECT_EQ(suite.dialog.password(), u"heslo & #1"_s);
+        EXPECT_EQ(suite.dialog.result(), QDialog::Accepted);
+        const auto shown = boxes(suite);
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0][u"text"_s].toString(), u"Vítejte!"_s);
+        EXPECT_EQ(shown[0][u"icon"_s].toString(), u"information"_s);
+    }
+    {
+        LoginFixture suite;
+        suite.dialog.Command1_Click();
+        suite.write(u"zuvlogin.tt"_s, "zuvid:100008\r\n");
+        suite.dialog.Timer1_Timer();
+        EXPECT_EQ(suite.dialog.number(), u"100008"_s);
+        EXPECT_EQ(suite.dialog.password(), u""_s) << "no zuvok: the dialog keeps waiting";
+        EXPECT_FALSE(suite.dialog.Timer1.isActive());
+        EXPECT_TRUE(boxes(suite).isEmpty());
+    }
+    {
+        LoginFixture suite;
+        suite.dialog.Command1_Click();
+        suite.write(u"zuvlogin.tt"_s, zuv::CodePage::encode(u"zuvx:Špatné heslo.\r\n"_s));
+        suite.dialog.Timer1_Timer();
+        const auto shown = boxes(suite);
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0][u"text"_s].toString(), u"Špatné heslo."_s);
+        EXPECT_EQ(shown[0][u"icon"_s].toString(), u"critical"_s);
+        EXPECT_TRUE(suite.dialog.Command1.isEnabled()) << "a refusal lets the user try again";
+        EXPECT_NE(suite.dialog.result(), QDialog::Accepted);
+    }
+}
+
+TEST(LoginDialog, TimeOutWithoutAReply)
+{
+    LoginFixture suite;
+    suite.dialog.Command1_Click();
+    suite.dialog.Timer2_Timer();
+    const auto shown = boxes(suite);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0][u"text"_s].toString().startsWith(
+        u"Program nemohl navázat spojení se vzdáleným serverem.\r\n"_s));
+    EXPECT_EQ(shown[0][u"icon"_s].toString(), u"none"_s);
+    EXPECT_TRUE(suite.dialog.Command1.isEnabled());
+
+    // Off line nothing is said, but the controls come back all the same.
+    LoginFixture offline;
+    offline.setEnv("ZUV_ONLINE", "0");
+    offline.dialog.Command1_Click();
+    offline.dialog.Timer2_Timer();
+    EXPECT_TRUE(boxes(offline).isEmpty());
+    EXPECT_TRUE(offline.dialog.HText.isEnabled());
+}
+
+TEST(MainWindow, RefreshRequestAndFastModeOnTheTimer)
+{
+    zuvtest::TempSuite suite;
+    suite.setEnv("ZUV_ONLINE", "1");
+    Form1 form;
+    form.settings().Zuvid = u"100001"_s;
+    form.settings().Zuvpass = u"demo"_s;
+    form.settings().Zuvnalada = u":)"_s;
+    form.settings().Zuvrezim = u"0"_s;
+    form.cycle().setIntervals(u"10000"_s, u"30000"_s, u"2000"_s);
+    suite.write(u"zuv.tt"_s, "online:5\r\n");
+
+    form.Timer1_Timer();
+    EXPECT_EQ(form.requestPending(), u"1"_s);
+    EXPECT_FALSE(QFile::exists(suite.path(u"zuv.tt"_s))) << "an old reply is never replayed";
+    QStringList starts = zuvtest::logLines(suite.shellLog());
+    ASSERT_EQ(starts.size(), 1);
+    EXPECT_TRUE(starts[0].startsWith(u"4\tload2.exe\t/zuv/all.php?id=100001&h=demo&aktualizace="
+                                     "&radio=off&nalada=:)&zuvrezim=0&ws=1&build=100018/@/"_s))
+        << starts[0].toStdString();
+    EXPECT_EQ(form.Timer1.interval(), 10000);
+
+    // The downloader "ends" (no window) and the next tick processes the reply
+    // of the request that was made, then asks for messages only.
+    suite.write(u"zuv.tt"_s, zuv::CodePage::encode(u"online:7\r\nmynick:Šárka\r\n"_s));
+    form.Timer1_Timer();
+    EXPECT_EQ(form.StatusOnline.text(), u"V Zuv je právě online: 7"_s);
+    EXPECT_EQ(form.settings().Zuvnick, u"Šárka"_s);
+    starts = zuvtest::logLines(suite.shellLog());
+    ASSERT_EQ(starts.size(), 2);
+    EXPECT_TRUE(starts[1].contains(u"/zuv/all_msg.php?"_s));
+
+    // A chat window reports itself: fast interval until four ticks pass without.
+    form.MSGseOzvalo();
+    EXPECT_EQ(form.Timer1.interval(), 2000);
+    for (int tick = 0; tick < 4; ++tick)
+        form.Timer1_Timer();
+    EXPECT_FALSE(form.cycle().fastMode());
+    form.Timer1_Timer();
+    EXPECT_EQ(form.Timer1.interval(), 10000);
+}
+
+TEST(MainWindow, CommandsFromTheBus)
+{
+    zuvtest::TempSuite suite;
+    suite.setEnv("ZUV_ONLINE", "1");
+    Form1 form;
+    form.bus().publish(u"Zuv - Sorvanta"_s);
+    form.SetSubclass(true);
+    auto send = [](const QString& text) {
+        return zuv::SendCopyData(zuv::FindWindowA(u"Zuv - Sorvanta"_s), text);
+    };
+    EXPECT_EQ(send(u"sv:abc123"_s), -1);
+    EXPECT_EQ(form.stationHeard(), u"abc123"_s);
+    EXPECT_EQ(send(u"msgon"_s), -1);
+    EXPECT_TRUE(form.cycle().fastMode());
+    form.hide();
+    EXPECT_EQ(send(u"FmaxXYZ"_s), -1);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(send(u"dwokX"_s), -1);
+    EXPECT_EQ(send(u"zuvendnow"_s), -1);
+    EXPECT_TRUE(form.Timer3.isActive());
+    form.Timer3.stop();
+}
