@@ -1,0 +1,17 @@
+// ZuvBrowser: one window showing one page of the server, with the caption
+// and size its single argument names.
+#include "browserwindow.h"
+
+#include <QApplication>
+#include <foundation/shell.h>
+
+int main(int argc, char** argv)
+{
+    const zuv::ProgramStart start = zuv::takeProgramStart(argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZuvBrowser"));
+
+    zuv::browser::BrowserWindow window(zuv::browser::parseArguments(start.argument));
+    window.start(start.showStyle);
+    return QApplication::exec();
+}
