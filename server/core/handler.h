@@ -1,0 +1,23 @@
+#pragma once
+
+#include "config.h"
+#include "query.h"
+#include "replies.h"
+#include "sqlite.h"
+
+#include <QString>
+
+namespace zuv::server {
+
+// What a handler knows about the request besides its keys.
+struct Context
+{
+    const ServerConfig& config;
+    QString base; // "http://host:port" as the request addressed this server
+    qint64 now;   // ms since the epoch
+};
+
+// One script or page. It runs while the request holds the database.
+using Handler = Reply (*)(Sqlite& db, const Query& query, const Context& ctx);
+
+} // namespace zuv::server

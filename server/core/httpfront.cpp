@@ -1,0 +1,159 @@
+#include "httpfront.h"
+
+#include "requests.h"
+
+#include <QDateTime>
+#include <foundation/codepage.h>
+#include <httplib.h>
+#include <mutex>
+#include <thread>
+
+namespace zuv::server {
+namespace {
+
+bool plainHost(const std::string& host)
+{
+    if (host.empty() || host.size() > 255)
+        return false;
+    for (const char c : host) {
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                        (c >= '0' && c <= '9') || c == '.' || c == '-' || c == ':' || c == '[' ||
+                        c == ']';
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+std::string errorLine(int status)
+{
+    switch (status) {
+    case 400:
+    case 414:
+        return "er:badrequest\r\n";
+    case 404:
+        return "er:notfound\r\n";
+    default:
+        return "er:server\r\n";
+    }
+}
+
+} // namespace
+
+QString requestBase(const std::string& hostHeader, const std::string& localAddress, int localPort)
+{
+    if (plainHost(hostHeader))
+        return QStringLiteral("http://") + QString::fromLatin1(hostHeader);
+    const QString address = QString::fromLatin1(localAddress);
+    const QString host = address.contains(u':') ? u'[' + address + u']' : address;
+    return QStringLiteral("http://%1:%2").arg(host, QString::number(localPort));
+}
+
+struct HttpFront::Impl
+{
+    Database& db;
+    ServerConfig config;
+    httplib::Server server;
+
+    enum class State
+    {
+        Idle,
+        Running,
+        Done,
+    };
+    std::mutex stateMutex;
+    State state = State::Idle;
+    bool stopRequested = false;
+
+    State currentState()
+    {
+        std::lock_guard lock(stateMutex);
+        return state;
+    }
+
+    Impl(Database& database, const ServerConfig& cfg) : db(database), config(cfg) {}
+
+    void answer(const httplib::Request& req, httplib::Response& res)
+    {
+        Reply reply;
+        const auto query = Query::fromBytes(req.params);
+        if (!query || !isTextBytes(req.path)) {
+            reply = Reply::badRequest();
+        } else {
+            const Context ctx{
+                config, requestBase(req.get_header_value("Host"), req.local_addr, req.local_port),
+                QDateTime::currentMSecsSinceEpoch()};
+            const QString path =
+                CodePage::decode(QByteArrayView(req.path.data(), qsizetype(req.path.size())));
+            reply = handleRequest(db, path, *query, ctx);
+        }
+        res.status = reply.status;
+        res.set_content(reply.body.constData(), std::size_t(reply.body.size()),
+                        reply.contentType.constData());
+    }
+};
+
+HttpFront::HttpFront(Database& db, const ServerConfig& config)
+    : d(std::make_unique<Impl>(db, config))
+{
+    // Headers and body go out as separate writes; without this the body
+    // waits for the client's delayed acknowledgement.
+    d->server.set_tcp_nodelay(true);
+    // Callers only send GET; a body is never needed, so a big one is refused.
+    d->server.set_payload_max_length(kMaxValueBytes);
+    d->server.Get(R"([\s\S]*)", [this](const httplib::Request& req, httplib::Response& res) {
+        d->answer(req, res);
+    });
+    // Errors httplib raises itself (a request line it cannot read, an address
+    // too long) get a line in the same style as the scripts' own errors.
+    const httplib::Server::HandlerWithResponse onError = [](const httplib::Request&,
+                                                            httplib::Response& res) {
+        if (!res.body.empty())
+            return httplib::Server::HandlerResponse::Unhandled;
+        res.set_content(errorLine(res.status), "text/plain; charset=windows-1250");
+        return httplib::Server::HandlerResponse::Handled;
+    };
+    d->server.set_error_handler(onError);
+}
+
+HttpFront::~HttpFront() = default;
+
+int HttpFront::bind(const QString& host, int port)
+{
+    const std::string name = host.toStdString();
+    if (port == 0)
+        return d->server.bind_to_any_port(name);
+    return d->server.bind_to_port(name, port) ? port : -1;
+}
+
+bool HttpFront::run()
+{
+    {
+        std::lock_guard lock(d->stateMutex);
+        if (d->stopRequested)
+            return true;
+        d->state = Impl::State::Running;
+    }
+    const bool served = d->server.listen_after_bind();
+    std::lock_guard lock(d->stateMutex);
+    d->state = Impl::State::Done;
+    return served;
+}
+
+void HttpFront::stop()
+{
+    {
+        std::lock_guard lock(d->stateMutex);
+        d->stopRequested = true;
+        if (d->state != Impl::State::Running)
+            return;
+    }
+    // httplib ignores a stop that comes before its loop has begun, so repeat
+    // it until the loop has ended.
+    while (d->currentState() == Impl::State::Running) {
+        d->server.stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+} // namespace zuv::server

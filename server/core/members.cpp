@@ -1,0 +1,238 @@
+#include "members.h"
+
+namespace zuv::server {
+namespace {
+
+#define ZUV_MEMBER_COLUMNS(t)                                                                      \
+    t "number, " t "nickname, " t "first_name, " t "surname, " t "sex, " t "birth_date, " t        \
+      "town, " t "notes, " t "salt, " t "hash, " t "away_text, " t "mood, " t "radio, " t          \
+      "station, " t "suspended, " t "robot, " t "last_refresh"
+
+Member readMember(const Statement& row)
+{
+    Member m;
+    m.number = int(row.integer(0));
+    m.profile = {row.text(1), row.text(2), row.text(3), row.text(4),
+                 row.text(5), row.text(6), row.text(7)};
+    m.password = {row.blob(8), row.blob(9)};
+    m.awayText = row.text(10);
+    m.mood = row.text(11);
+    m.radio = row.text(12);
+    m.station = row.text(13);
+    m.suspended = row.integer(14) != 0;
+    m.robot = row.integer(15) != 0;
+    m.lastRefresh = row.integer(16);
+    return m;
+}
+
+bool numberFree(Sqlite& db, int number)
+{
+    auto st = db.prepare("SELECT 1 FROM members WHERE number = ?");
+    st.bind(1, qint64(number));
+    return !st.step();
+}
+
+std::optional<int> nextFreeNumber(Sqlite& db)
+{
+    auto st = db.prepare("SELECT max(number) FROM members");
+    const qint64 highest = st.step() ? st.integer(0) : 0;
+    const qint64 next = highest < kFirstNumber ? kFirstNumber : highest + 1;
+    if (next > kLastNumber)
+        return std::nullopt;
+    return int(next);
+}
+
+} // namespace
+
+namespace Members {
+
+std::optional<Member> byNumber(Sqlite& db, int number)
+{
+    auto st = db.prepare("SELECT " ZUV_MEMBER_COLUMNS("") " FROM members WHERE number = ?");
+    st.bind(1, qint64(number));
+    if (!st.step())
+        return std::nullopt;
+    return readMember(st);
+}
+
+std::optional<Member> byNickname(Sqlite& db, const QString& nickname)
+{
+    auto st = db.prepare("SELECT " ZUV_MEMBER_COLUMNS("") " FROM members WHERE nick_key = ?");
+    st.bind(1, nicknameKey(nickname));
+    if (!st.step())
+        return std::nullopt;
+    return readMember(st);
+}
+
+QList<Member> all(Sqlite& db)
+{
+    auto st = db.prepare("SELECT " ZUV_MEMBER_COLUMNS("") " FROM members ORDER BY number");
+    QList<Member> members;
+    while (st.step())
+        members.append(readMember(st));
+    return members;
+}
+
+QList<Member> contactsOf(Sqlite& db, int owner)
+{
+    auto st = db.prepare("SELECT " ZUV_MEMBER_COLUMNS(
+        "m.") " FROM contacts c "
+              "JOIN members m ON m.number = c.contact WHERE c.owner = ? "
+              "ORDER BY c.contact");
+    st.bind(1, qint64(owner));
+    QList<Member> members;
+    while (st.step())
+        members.append(readMember(st));
+    return members;
+}
+
+std::optional<int> create(Sqlite& db, const Profile& profile, const QString& password,
+                          int preferred, bool robot)
+{
+    if (byNickname(db, profile.nickname))
+        return std::nullopt;
+    std::optional<int> number;
+    if (preferred >= kFirstNumber && preferred <= kLastNumber && numberFree(db, preferred))
+        number = preferred;
+    else
+        number = nextFreeNumber(db);
+    if (!number)
+        return std::nullopt;
+    const PasswordHash hash = hashPassword(password);
+    auto st = db.prepare("INSERT INTO members(number, nickname, nick_key, salt, hash, "
+                         "first_name, surname, sex, birth_date, town, notes, robot) "
+                         "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    st.bind(1, qint64(*number))
+        .bind(2, profile.nickname)
+        .bind(3, nicknameKey(profile.nickname))
+        .bind(4, hash.salt)
+        .bind(5, hash.hash)
+        .bind(6, profile.firstName)
+        .bind(7, profile.surname)
+        .bind(8, profile.sex)
+        .bind(9, profile.birthDate)
+        .bind(10, profile.town)
+        .bind(11, profile.notes)
+        .bind(12, qint64(robot ? 1 : 0))
+        .run();
+    return number;
+}
+
+void updateProfile(Sqlite& db, int number, const Profile& profile)
+{
+    auto st = db.prepare("UPDATE members SET first_name = ?, surname = ?, sex = ?, "
+                         "birth_date = ?, town = ?, notes = ? WHERE number = ?");
+    st.bind(1, profile.firstName)
+        .bind(2, profile.surname)
+        .bind(3, profile.sex)
+        .bind(4, profile.birthDate)
+        .bind(5, profile.town)
+        .bind(6, profile.notes)
+        .bind(7, qint64(number))
+        .run();
+}
+
+void setAwayText(Sqlite& db, int number, const QString& text)
+{
+    auto st = db.prepare("UPDATE members SET away_text = ? WHERE number = ?");
+    st.bind(1, text).bind(2, qint64(number)).run();
+}
+
+void recordRefresh(Sqlite& db, int number, const RefreshState& state, qint64 now)
+{
+    // A value the request did not carry keeps its stored content.
+    auto st = db.prepare("UPDATE members SET last_refresh = ?, mood = coalesce(?, mood), "
+                         "radio = coalesce(?, radio), mode = coalesce(?, mode), "
+                         "with_system = coalesce(?, with_system) WHERE number = ?");
+    st.bind(1, now);
+    const std::optional<QString>* values[] = {&state.mood, &state.radio, &state.mode,
+                                              &state.withSystem};
+    int index = 2;
+    for (const auto* value : values) {
+        if (*value)
+            st.bind(index, **value);
+        ++index;
+    }
+    st.bind(6, qint64(number)).run();
+}
+
+void recordListening(Sqlite& db, int number, const QString& station)
+{
+    auto st = db.prepare("UPDATE members SET radio = 'on', station = ? WHERE number = ?");
+    st.bind(1, station).bind(2, qint64(number)).run();
+}
+
+void setSuspended(Sqlite& db, int number, bool suspended)
+{
+    auto st = db.prepare("UPDATE members SET suspended = ? WHERE number = ?");
+    st.bind(1, qint64(suspended ? 1 : 0)).bind(2, qint64(number)).run();
+}
+
+int countOnline(Sqlite& db, qint64 since)
+{
+    auto st = db.prepare("SELECT count(*) FROM members WHERE suspended = 0 AND mood <> 'off' "
+                         "AND (robot = 1 OR last_refresh > ?)");
+    st.bind(1, since);
+    return st.step() ? int(st.integer(0)) : 0;
+}
+
+} // namespace Members
+
+QString nicknameKey(const QString& nickname)
+{
+    return nickname.trimmed().toCaseFolded();
+}
+
+QString nicknameProblem(const QString& nickname)
+{
+    if (nickname.trimmed().isEmpty())
+        return QStringLiteral("Zadejte prosím nick.");
+    if (nickname != nickname.trimmed())
+        return QStringLiteral("Nick nesmí začínat ani končit mezerou.");
+    if (nickname.size() > 32)
+        return QStringLiteral("Nick smí mít nejvýše 32 znaků.");
+    // Login takes a text of digits as a number, and records are cut at "/@/".
+    bool digitsOnly = true;
+    for (const QChar c : nickname)
+        digitsOnly = digitsOnly && c.isDigit();
+    if (digitsOnly)
+        return QStringLiteral("Nick nesmí být jen z číslic.");
+    if (nickname.contains(QStringLiteral("/@/")))
+        return QStringLiteral("Nick nesmí obsahovat \"/@/\".");
+    return {};
+}
+
+std::optional<int> parseNumber(const QString& text)
+{
+    if (text.size() != 6)
+        return std::nullopt;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    }
+    const int number = text.toInt();
+    if (number < kFirstNumber)
+        return std::nullopt;
+    return number;
+}
+
+std::optional<int> ageOn(const QString& birthDate, const QDate& today)
+{
+    const QDate born = QDate::fromString(birthDate, Qt::ISODate);
+    if (!born.isValid() || born > today)
+        return std::nullopt;
+    int years = today.year() - born.year();
+    if (today.month() < born.month() || (today.month() == born.month() && today.day() < born.day()))
+        --years;
+    return years;
+}
+
+QString normalisedMood(const QString& mood)
+{
+    static const QStringList known = {QStringLiteral("(:)"), QStringLiteral(":))"),
+                                      QStringLiteral(":)"),  QStringLiteral(":|"),
+                                      QStringLiteral(":("),  QStringLiteral("off")};
+    return known.contains(mood) ? mood : QStringLiteral(":)");
+}
+
+} // namespace zuv::server

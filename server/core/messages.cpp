@@ -1,0 +1,70 @@
+#include "messages.h"
+
+namespace zuv::server::Messages {
+
+Message queue(Sqlite& db, int sender, int recipient, const QString& text, qint64 now)
+{
+    db.prepare("INSERT INTO messages(sender, recipient, sent, text) VALUES(?, ?, ?, ?)")
+        .bind(1, qint64(sender))
+        .bind(2, qint64(recipient))
+        .bind(3, now)
+        .bind(4, text)
+        .run();
+    Message m;
+    m.id = db.lastInsertId();
+    m.sender = sender;
+    m.recipient = recipient;
+    m.sent = now;
+    m.text = text;
+    return m;
+}
+
+QList<Message> takeQueued(Sqlite& db, int recipient, qint64 now)
+{
+    auto st = db.prepare("SELECT q.id, q.sender, m.nickname, q.sent, q.text FROM messages q "
+                         "JOIN members m ON m.number = q.sender "
+                         "WHERE q.recipient = ? AND q.delivered IS NULL ORDER BY q.id");
+    st.bind(1, qint64(recipient));
+    QList<Message> messages;
+    while (st.step()) {
+        Message m;
+        m.id = st.integer(0);
+        m.sender = int(st.integer(1));
+        m.senderNick = st.text(2);
+        m.recipient = recipient;
+        m.sent = st.integer(3);
+        m.text = st.text(4);
+        messages.append(m);
+    }
+    if (!messages.isEmpty()) {
+        db.prepare("UPDATE messages SET delivered = ? "
+                   "WHERE recipient = ? AND delivered IS NULL AND id <= ?")
+            .bind(1, now)
+            .bind(2, qint64(recipient))
+            .bind(3, messages.last().id)
+            .run();
+    }
+    return messages;
+}
+
+QList<Message> history(Sqlite& db, int member, int limit)
+{
+    auto st = db.prepare("SELECT q.id, q.sender, m.nickname, q.recipient, q.sent, q.text "
+                         "FROM messages q JOIN members m ON m.number = q.sender "
+                         "WHERE q.sender = ?1 OR q.recipient = ?1 ORDER BY q.id DESC LIMIT ?2");
+    st.bind(1, qint64(member)).bind(2, qint64(limit));
+    QList<Message> messages;
+    while (st.step()) {
+        Message m;
+        m.id = st.integer(0);
+        m.sender = int(st.integer(1));
+        m.senderNick = st.text(2);
+        m.recipient = int(st.integer(3));
+        m.sent = st.integer(4);
+        m.text = st.text(5);
+        messages.append(m);
+    }
+    return messages;
+}
+
+} // namespace zuv::server::Messages
