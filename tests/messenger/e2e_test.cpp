@@ -1,0 +1,161 @@
+// The real messenger against the real zuvd on loopback, each test in its own
+// program folder and bus folder, watched through files and the bus.
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <foundation/bus/sendmessage.h>
+#include <foundation/optionsfile.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <support/processes.h>
+#include <support/tempsuite.h>
+#include <support/zuvdprocess.h>
+
+using namespace Qt::StringLiterals;
+using namespace zuv;
+
+namespace {
+
+struct MessengerE2E : zuvtest::TempSuite
+{
+    explicit MessengerE2E(const QString& password = u"demo"_s)
+        : zuvd({u"--intervals"_s, u"800/3000/400"_s})
+    {
+        setEnv("ZUV_ONLINE", "1");
+        setEnv("QT_QPA_PLATFORM", "offscreen");
+        write(u"Zuv_Data/zuv_server.tt"_s, zuvd.get("/server.tt?/").body);
+        OptionsFile options(data(u"options.ini"_s));
+        options.load();
+        options.save({{OptionKeys::Zuvid, u"100001"_s}, {OptionKeys::Zuvpass, password}});
+    }
+    ~MessengerE2E()
+    {
+        for (QProcess* p : {&zuv, &second}) {
+            p->kill();
+            p->waitForFinished();
+        }
+    }
+    void start(const QStringList& args = {})
+    {
+        zuv.setProcessChannelMode(QProcess::ForwardedChannels);
+        zuv.start(zuvtest::suitePath(u"zuv"_s), args);
+        zuv.waitForStarted();
+    }
+    QStringList refreshes() const
+    {
+        QStringList found;
+        for (const QString& line : zuvtest::logLines(shellLog())) {
+            if (line.startsWith(u"4\tload2.exe\t"_s))
+                found.append(line.mid(12));
+        }
+        return found;
+    }
+    QStringList boxTexts() const
+    {
+        QStringList texts;
+        for (const QString& line : zuvtest::logLines(msgBoxLog()))
+            texts.append(QJsonDocument::fromJson(line.toUtf8()).object()[u"text"_s].toString());
+        return texts;
+    }
+    bool messengerUp() const { return bool(FindWindowA(u"Zuv - Sorvanta"_s)); }
+    void sql(const char* statement)
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(zuvd.dbPath()).constData(), &db);
+        sqlite3_busy_timeout(db, 2000);
+        sqlite3_exec(db, statement, nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+
+    zuvtest::Zuvd zuvd;
+    QProcess zuv;
+    QProcess second;
+};
+
+} // namespace
+
+TEST(MessengerEndToEnd, LogsInAndRefreshesAtTheServersIntervals)
+{
+    MessengerE2E suite;
+    ASSERT_TRUE(suite.zuvd.started());
+    suite.start();
+    ASSERT_TRUE(zuvtest::waitFor([&] { return suite.messengerUp(); }, 10000));
+    ASSERT_TRUE(zuvtest::waitFor([&] { return suite.refreshes().size() >= 3; }, 10000));
+
+    const QString replyFile = u"/@/"_s + suite.dir() + u"/zuv.tt"_s;
+    const QStringList refreshes = suite.refreshes();
+    EXPECT_EQ(refreshes[0], suite.zuvd.base() +
+                                u"/zuv/all.php?id=100001&h=demo&aktualizace=&radio=off&nalada=:)"
+                                "&zuvrezim=&ws=1&build=100018"_s +
+                                replyFile);
+    EXPECT_TRUE(refreshes[1].contains(u"&zuvrezim=&ws=1"_s));
+    // The server settings were fetched first, into the data folder.
+    const QStringList starts = zuvtest::logLines(suite.shellLog());
+    EXPECT_EQ(starts.first(), u"4\tload.exe\t"_s + suite.zuvd.base() + u"/server.tt?//@/"_s +
+                                  suite.dir() + u"\\Zuv_Data\\zuv_server-new.tt"_s);
+    // The server reported the nickname: it is stored in line 7.
+    EXPECT_TRUE(zuvtest::waitFor([&] {
+        OptionsFile options(suite.data(u"options.ini"_s));
+        options.load();
+        return !options.value(OptionKeys::Zuvnick).isEmpty();
+    }));
+    EXPECT_TRUE(suite.boxTexts().isEmpty()) << suite.boxTexts().join(u'|').toStdString();
+}
+
+TEST(MessengerEndToEnd, WrongPasswordIsSaidAndTheLoginDialogComes)
+{
+    MessengerE2E suite(u"spatne"_s);
+    suite.start();
+    ASSERT_TRUE(zuvtest::waitFor([&] { return !suite.boxTexts().isEmpty(); }, 10000));
+    EXPECT_EQ(suite.boxTexts().first(), u"Špatné Zuv číslo nebo heslo!"_s);
+    // The login dialog is up: no refresh follows while it is shown.
+    const qsizetype made = suite.refreshes().size();
+    zuvtest::waitFor([] { return false; }, 2000);
+    EXPECT_EQ(suite.refreshes().size(), made);
+    EXPECT_EQ(suite.zuv.state(), QProcess::Running);
+}
+
+TEST(MessengerEndToEnd, SuspendedAccountEndsTheProgram)
+{
+    MessengerE2E suite;
+    suite.sql("UPDATE members SET suspended = 1 WHERE number = 100001");
+    suite.start();
+    ASSERT_TRUE(suite.zuv.waitForFinished(15000));
+    EXPECT_EQ(suite.boxTexts(), QStringList{u"Váš účet byl pravděpodobně pozastaven...\r\n"
+                                            "Kontaktujte prosím správce Zuv sítě."_s});
+    EXPECT_FALSE(suite.messengerUp());
+}
+
+TEST(MessengerEndToEnd, SecondCopyHandsOverOrEndsSilently)
+{
+    MessengerE2E suite;
+    suite.start({u"m"_s});
+    ASSERT_TRUE(zuvtest::waitFor([&] { return suite.messengerUp(); }, 10000));
+    // Someone else stands in for nothing here: the first copy is the messenger
+    // itself, so a hand-over shows up as the second copy ending at once.
+    for (const QStringList& args : {QStringList{}, QStringList{u"m"_s}}) {
+        suite.second.start(zuvtest::suitePath(u"zuv"_s), args);
+        ASSERT_TRUE(suite.second.waitForFinished(10000));
+        EXPECT_EQ(suite.second.exitCode(), 0);
+        EXPECT_EQ(suite.zuv.state(), QProcess::Running);
+    }
+    EXPECT_TRUE(suite.messengerUp());
+}
+
+TEST(MessengerEndToEnd, ZuvendEndsItAndTheMailCheckerIsTold)
+{
+    MessengerE2E suite;
+    QProcess mailChecker;
+    mailChecker.start(zuvtest::suitePath(u"zuvbus"_s), {u"listen"_s, u"Zuv Postrel! (Zuvnet)"_s});
+    ASSERT_TRUE(zuvtest::waitFor([] { return bool(FindWindowA(u"Zuv Postrel! (Zuvnet)"_s)); }));
+    suite.start();
+    ASSERT_TRUE(zuvtest::waitFor([&] { return suite.messengerUp(); }, 10000));
+    QProcess::execute(zuvtest::suitePath(u"zuvbus"_s),
+                      {u"send"_s, u"Zuv - Sorvanta"_s, u"zuvend"_s});
+    EXPECT_TRUE(suite.zuv.waitForFinished(5000));
+    EXPECT_FALSE(suite.messengerUp());
+    EXPECT_TRUE(zuvtest::waitFor([&] { return mailChecker.bytesAvailable() > 0; }));
+    EXPECT_EQ(mailChecker.readAllStandardOutput(), "1\temailend\n");
+    mailChecker.terminate();
+    mailChecker.waitForFinished();
+}
