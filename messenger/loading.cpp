@@ -33,6 +33,12 @@ Loading::Loading(QWidget* parent) : QDialog(parent)
     connect(&Timer2, &QTimer::timeout, this, &Loading::Timer2_Timer);
     connect(&CekejNaOnLine, &QTimer::timeout, this, &Loading::CekejNaOnLine_Timer);
     Timer2.start(); // running from creation
+    // The poll stays; the watcher only lets the new file be taken at once.
+    m_watcher.addPath(dataDir());
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (Timer1.isActive())
+            Timer1_Timer();
+    });
     LoadOptions();
 }
 

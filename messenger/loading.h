@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QFileSystemWatcher>
 #include <QTimer>
 #include <foundation/serversettings.h>
 
@@ -32,6 +33,7 @@ protected:
 private:
     void LoadOptions();
     ServerSettings m_server;
+    QFileSystemWatcher m_watcher;
     bool m_started = false;
 };
 

@@ -31,9 +31,9 @@ int ZuvRozdilCasu(const QTime& from, const QTime& to)
 
 void RefreshCycle::setIntervals(const QString& active, const QString& passive, const QString& fast)
 {
-    m_active = intervalFromText(active);
-    m_passive = intervalFromText(passive);
-    m_fast = intervalFromText(fast);
+    setActiveInterval(intervalFromText(active));
+    setPassiveInterval(intervalFromText(passive));
+    setFastInterval(intervalFromText(fast));
 }
 
 QString RefreshCycle::chooseRefresh(const QTime& now)

@@ -19,9 +19,12 @@ public:
     int activeInterval() const { return m_active; }
     int passiveInterval() const { return m_passive; }
     int fastInterval() const { return m_fast; }
-    void setActiveInterval(int ms) { m_active = ms; }
-    void setPassiveInterval(int ms) { m_passive = ms; }
-    void setFastInterval(int ms) { m_fast = ms; }
+    // A value below kMinInterval is no interval (an empty or broken line):
+    // it is ignored, so the refresh timer never spins or stops.
+    void setActiveInterval(int ms) { keep(m_active, ms); }
+    void setPassiveInterval(int ms) { keep(m_passive, ms); }
+    void setFastInterval(int ms) { keep(m_fast, ms); }
+    static constexpr int kMinInterval = 100;
 
     // One hour before midnight: the next tick makes a full refresh.
     void ZuvinALLlastMinus() { m_lastFullRefresh = QTime(23, 0, 0); }
@@ -46,6 +49,11 @@ public:
     int fastTicks() const { return m_fastTicks; }
 
 private:
+    static void keep(int& interval, int ms)
+    {
+        if (ms >= kMinInterval)
+            interval = ms;
+    }
     int m_active = 10000;
     int m_passive = 30000;
     int m_fast = 2000;

@@ -131,6 +131,14 @@ TEST(LoopGuards, ReportEvery999thCount)
 
 TEST(Intervals, TakenFromTextLikeANumberReader)
 {
+    RefreshCycle cycle;
+    cycle.setIntervals(u"0"_s, u""_s, u"50"_s);
+    EXPECT_EQ(cycle.activeInterval(), 10000) << "a zero interval would spin the timer";
+    EXPECT_EQ(cycle.passiveInterval(), 30000);
+    EXPECT_EQ(cycle.fastInterval(), 2000);
+    cycle.setFastInterval(1500);
+    EXPECT_EQ(cycle.fastInterval(), 1500);
+
     EXPECT_EQ(intervalFromText(u"10000"_s), 10000);
     EXPECT_EQ(intervalFromText(u" 2500ms"_s), 2500);
     EXPECT_EQ(intervalFromText(u"abc"_s), 0);

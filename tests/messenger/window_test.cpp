@@ -176,3 +176,33 @@ TEST(MainWindow, CommandsFromTheBus)
     EXPECT_TRUE(form.Timer3.isActive());
     form.Timer3.stop();
 }
+
+TEST(MainWindow, BadRepliesAreProcessedWithoutACrash)
+{
+    zuvtest::TempSuite suite;
+    Form1 form;
+    QByteArray reply;
+    for (int i = 0; i < 256; ++i)
+        reply += char(i); // binary garbage, with a NUL and bare CRs in it
+    reply += "\r\n" + QByteArray(1024 * 1024, 'x') + "\r\n"; // a 1 MB line
+    reply += ">Zuv>\r\n>MsG>\r\n>MsG>100002\r\n>WWW>\r\n>SVPlay>\r\n>FiQ>\r\ntimerakta:\r\n"
+             "timeraktc:abc\r\nonline:\r\nmynick:\r\n";
+    for (int i = 0; i < 5000; ++i)
+        reply += "?neznámý záznam " + QByteArray::number(i) + "\r\n";
+    suite.write(u"zuv.tt"_s, reply);
+    form.ZpracujData();
+    // The loop guard speaks at the 999th line and every 999 after it.
+    const QStringList texts = [&] {
+        QStringList t;
+        for (const QJsonObject& box : boxes(suite))
+            t << box[u"text"_s].toString();
+        return t;
+    }();
+    EXPECT_EQ(texts, QStringList(5, u"Chyba #1"_s));
+    EXPECT_EQ(form.cycle().activeInterval(), 10000) << "an empty interval is no interval";
+    EXPECT_EQ(form.cycle().fastInterval(), 2000);
+    // A missing reply file is skipped quietly.
+    QFile::remove(suite.path(u"zuv.tt"_s));
+    form.ZpracujData();
+    EXPECT_EQ(boxes(suite).size(), 5);
+}

@@ -1,0 +1,104 @@
+// The messenger: processing a 1000-line refresh reply, and the start of the
+// real program against zuvd until its first refresh goes out (the main
+// window follows within the same pass of its start-up).
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <benchmark/benchmark.h>
+#include <form1.h>
+#include <foundation/codepage.h>
+#include <foundation/optionsfile.h>
+#include <support/zuvdprocess.h>
+
+using namespace Qt::StringLiterals;
+
+static void ZpracujDataOf1000Lines(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    qputenv("ZUV_PROGRAM_DIR", QFile::encodeName(dir.path()));
+    qputenv("ZUV_MSGBOX_LOG", QFile::encodeName(dir.path() + u"/msgbox.log"_s));
+    QByteArray reply = "online:12\r\nmynick:demo\r\ninbox:0\r\n";
+    for (int i = 0; i < 600; ++i)
+        reply += zuv::CodePage::encode(
+            u">Zuv>online/@/Kontakt č. %1/@/%2/@/25/@/:)/@/\r\n"_s.arg(i).arg(100100 + i));
+    for (int i = 0; i < 397; ++i)
+        reply += zuv::CodePage::encode(
+            u">MsG>100002/@/Eva/@/2026-12-09 10:00:00/@/zpráva %1 *.and dál\r\n"_s.arg(i));
+    zuv::messenger::Form1 form;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile f(dir.path() + u"/zuv.tt"_s);
+        f.open(QIODevice::WriteOnly);
+        f.write(reply);
+        f.close();
+        state.ResumeTiming();
+        form.ZpracujData();
+    }
+}
+BENCHMARK(ZpracujDataOf1000Lines)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+static void StartUpToFirstRefresh(benchmark::State& state)
+{
+    zuvtest::Zuvd zuvd;
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(u"Zuv_Data"_s);
+    {
+        QFile server(dir.path() + u"/Zuv_Data/zuv_server.tt"_s);
+        server.open(QIODevice::WriteOnly);
+        server.write(zuvd.get("/server.tt?/").body);
+    }
+    zuv::OptionsFile options(dir.path() + u"/Zuv_Data/options.ini"_s);
+    options.load();
+    options.save({{zuv::OptionKeys::Zuvid, u"100001"_s}, {zuv::OptionKeys::Zuvpass, u"demo"_s}});
+    const QString log = dir.path() + u"/shell.log"_s;
+    qputenv("ZUV_PROGRAM_DIR", QFile::encodeName(dir.path()));
+    qputenv("ZUV_BUS_DIR", QFile::encodeName(dir.path() + u"/bus"_s));
+    qputenv("ZUV_SHELL_LOG", QFile::encodeName(log));
+    qputenv("ZUV_ONLINE", "1");
+    const QString zuv = QCoreApplication::applicationDirPath() + u"/../suite/zuv"_s;
+    for (auto _ : state) {
+        QFile::remove(log);
+        QElapsedTimer clock;
+        clock.start();
+        QProcess p;
+        p.start(zuv, {});
+        while (!QFile(log).exists() || !QFile(log).size() ||
+               !QFile(log).open(QIODevice::ReadOnly) ||
+               !QString::fromUtf8([&] {
+                    QFile f(log);
+                    f.open(QIODevice::ReadOnly);
+                    return f.readAll();
+                }())
+                    .contains(u"load2.exe"_s)) {
+            if (clock.elapsed() > 15000) {
+                state.SkipWithError("no refresh");
+                break;
+            }
+            QThread::usleep(500);
+        }
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        p.kill();
+        p.waitForFinished();
+    }
+}
+BENCHMARK(StartUpToFirstRefresh)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
