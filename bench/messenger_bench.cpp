@@ -43,6 +43,42 @@ BENCHMARK(ZpracujDataOf1000Lines)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
+// A full reply with 2000 contacts rebuilds the tree (0) or the list (1).
+static void FullReplyWith2000Contacts(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    qputenv("ZUV_PROGRAM_DIR", QFile::encodeName(dir.path()));
+    qputenv("ZUV_MSGBOX_LOG", QFile::encodeName(dir.path() + u"/msgbox.log"_s));
+    qputenv("ZUV_ONLINE", "1");
+    QByteArray reply = "online:1200\r\ninbox:2\r\n";
+    for (int i = 0; i < 2000; ++i)
+        reply += zuv::CodePage::encode(u">Zuv>%1/@/Kontakt č. %2/@/%3/@/%4/@/:)/@/\r\n"_s
+                                           .arg(i % 3 ? u"online"_s : u"offline"_s)
+                                           .arg(i)
+                                           .arg(100100 + i)
+                                           .arg(i % 60));
+    zuv::messenger::Form1 form;
+    if (state.range(0) == 1)
+        form.ZobrazeniList();
+    form.show();
+    form.Aktualizuj(u"all"_s); // the refresh whose reply is processed below
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile f(dir.path() + u"/zuv.tt"_s);
+        f.open(QIODevice::WriteOnly);
+        f.write(reply);
+        f.close();
+        state.ResumeTiming();
+        form.ZpracujData();
+    }
+}
+BENCHMARK(FullReplyWith2000Contacts)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
 static void StartUpToFirstRefresh(benchmark::State& state)
 {
     zuvtest::Zuvd zuvd;

@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "core/records.h"
 #include "core/refreshreply.h"
 #include "core/requests.h"
 #include "form2.h"
@@ -7,6 +8,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QTime>
@@ -30,6 +32,7 @@ namespace {
 constexpr int kTwipsPerPixel = 15;
 constexpr int kWidthTwips = 2790;
 constexpr int kMinHeightTwips = 3495;
+constexpr int kLinesPerEvents = 100;
 
 const QString kCaption = QStringLiteral("Zuv - Sorvanta");
 const QString kMailCheckerCaption = QStringLiteral("Zuv Postrel! (Zuvnet)");
@@ -66,6 +69,9 @@ void Form1::buildWindow()
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     TreeView1.setHeaderHidden(true);
+    // Rows of one height keep a rebuild of thousands of contacts fast.
+    TreeView1.setUniformRowHeights(true);
+    ListView1.setUniformRowHeights(true);
     ListView1.setRootIsDecorated(false);
     ListView1.setHeaderLabels({QStringLiteral("Nick"), QStringLiteral("ID"), QStringLiteral("Age"),
                                QStringLiteral("..."), QStringLiteral("@")});
@@ -73,9 +79,18 @@ void Form1::buildWindow()
     NewVerForm.hide();
     StatusOnline.setText(QStringLiteral("Připraven..."));
     StatusOnline.setWordWrap(true);
+    Label1.setText(QStringLiteral("Tip: Klikněte zde a použijte funkci pro hledání uživatelů."));
+    Label1.setWordWrap(true);
+    Label1.hide();
+    Status.setWordWrap(true);
+    buildMenus();
+    layout->setMenuBar(&ZuvMenu);
+    layout->addWidget(&CMDnalada);
+    layout->addWidget(&Label1);
     layout->addWidget(&TreeView1, 1);
     layout->addWidget(&ListView1, 1);
     layout->addWidget(&NewVerForm);
+    layout->addWidget(&Status);
     layout->addWidget(&StatusOnline);
     setFixedWidth(kWidthTwips / kTwipsPerPixel);
     setMinimumHeight(kMinHeightTwips / kTwipsPerPixel);
@@ -86,6 +101,103 @@ void Form1::buildWindow()
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(&Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(&Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
+    connect(&WaitDelete, &QTimer::timeout, this, &Form1::WaitDelete_Timer);
+
+    TreeView1.setContextMenuPolicy(Qt::CustomContextMenu);
+    ListView1.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&TreeView1, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* node) { TreeView1_NodeClick(node); });
+    connect(&TreeView1, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* node) { TreeView1_DblClick(node); });
+    connect(&ListView1, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { ListView1_DblClick(item); });
+    connect(&TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QTreeWidgetItem* node = TreeView1.itemAt(at);
+        TreeView1_NodeClick(node);
+        showMenuUser(nodeKey(node), TreeView1.viewport()->mapToGlobal(at));
+    });
+    connect(&ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        showMenuUser(nodeKey(ListView1.itemAt(at)), ListView1.viewport()->mapToGlobal(at));
+    });
+    Label1.installEventFilter(this);
+}
+
+void Form1::buildMenus()
+{
+    MenuUserSendMessage = MenuUser.addAction(QStringLiteral("Poslat zprávu"), this, [this] {
+        SendMessageZuv(nickOfKey(m_menuKey), numberOfKey(m_menuKey));
+    });
+    MenuUserSendFile = MenuUser.addAction(QStringLiteral("Poslat soubor"), this, [this] {
+        webView(QStringLiteral("/zuv/sendfile.php?to=") + numberOfKey(m_menuKey) +
+                    QStringLiteral("&idh=") + m_settings.Zuvid + QStringLiteral("&h=") +
+                    m_settings.Zuvpass + QStringLiteral("&end=1"),
+                QStringLiteral("6000/@/2700"),
+                QStringLiteral("Zuv - odeslat soubor: ") + nickOfKey(m_menuKey),
+                QStringLiteral("endtest"));
+    });
+    MenuUserNote = MenuUser.addAction(QStringLiteral("Moje poznámka"), this, [this] {
+        webView(QStringLiteral("/zuv/note.php?user=") + numberOfKey(m_menuKey) +
+                    QStringLiteral("&idh=") + m_settings.Zuvid + QStringLiteral("&h=") +
+                    m_settings.Zuvpass,
+                QStringLiteral("4150/@/2700"),
+                QStringLiteral("Zuv - poznámka: ") + nickOfKey(m_menuKey),
+                QStringLiteral("endtest"));
+    });
+    MenuUserInfo = MenuUser.addAction(QStringLiteral("Informace"), this, [this] {
+        webView(QStringLiteral("/zuv/whois.php?id=") + numberOfKey(m_menuKey),
+                QStringLiteral("5600/@/6000"),
+                QStringLiteral("Zuv - informace o ") + nickOfKey(m_menuKey),
+                QStringLiteral("noendtest"));
+    });
+    MenuUserDelete = MenuUser.addAction(QStringLiteral("Odstranit uživatele ze seznamu"), this,
+                                        [this] { MenuUserDelete_Click(); });
+
+    // The own mood: the button shows it and opens the choice.
+    const std::pair<const char16_t*, const char16_t*> moods[] = {
+        {u":))", u":))"}, {u":)", u":)"},       {u":|", u":|"},
+        {u":(", u":("},   {u"off", u"OffLine"}, {u"(:)", u"Nepřítomen"}};
+    for (const auto& [mood, caption] : moods) {
+        if (QStringView(mood) == u"off")
+            MenuNalada.addSeparator();
+        QAction* item = MenuNalada.addAction(QString::fromUtf16(caption));
+        item->setCheckable(true);
+        const QString value = QString::fromUtf16(mood);
+        connect(item, &QAction::triggered, this, [this, value] { Nalada(value); });
+        moodItems.insert(value, item);
+    }
+    CMDnalada.setMenu(&MenuNalada);
+    CMDnalada.setPopupMode(QToolButton::InstantPopup);
+    CMDnalada.setText(QStringLiteral("Status"));
+    CMDnalada.setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+
+    QMenu* menu = ZuvMenu.addMenu(QStringLiteral("Menu"));
+    QMenu* incoming = menu->addMenu(QStringLiteral("Příchozí zprávy"));
+    QMenu* size = incoming->addMenu(QStringLiteral("Velikost textu"));
+    auto sizeItem = [&](const QString& code, const QString& caption) {
+        QAction* item = size->addAction(caption, this,
+                                        [this, code, caption] { setChatTextSize(code, caption); });
+        item->setCheckable(true);
+        return item;
+    };
+    ZuvMenu_SetMsg_1 = sizeItem(QStringLiteral("11"), QStringLiteral("malá (výchozí)"));
+    ZuvMenu_SetMsg_2 = sizeItem(QStringLiteral("21"), QStringLiteral("větší"));
+    ZuvMenu_SetMsg_3 = sizeItem(QStringLiteral("31"), QStringLiteral("největší"));
+    QMenu* sound = incoming->addMenu(QStringLiteral("Zvuk příchozí zprávy"));
+    ZuvMenu_SetMsg_sound_1 = sound->addAction(QStringLiteral("ano"), this,
+                                              [this] { setChatSound(QStringLiteral("1")); });
+    ZuvMenu_SetMsg_sound_0 =
+        sound->addAction(QStringLiteral("ne"), this, [this] { setChatSound(QStringLiteral("0")); });
+    ZuvMenu_SetMsg_sound_1->setCheckable(true);
+    ZuvMenu_SetMsg_sound_0->setCheckable(true);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Konec"), this, [this] { Konec(); });
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &Label1 && event->type() == QEvent::MouseButtonRelease)
+        Label1_Click();
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::buildCommandTable()
@@ -160,6 +272,8 @@ bool Form1::Form_Load(const QString& argument)
     SetSubclass(true);
     // 4.
     LoadImages();
+    Nalada(m_settings.Zuvnalada);
+    applyChatSettingMarks();
     // 5.
     m_cycle.ZuvinALLlastMinus();
     // 6.
@@ -184,8 +298,7 @@ bool Form1::Form_Load(const QString& argument)
     else
         login();
     // 8. (columns are made with the list view) 9.
-    TreeView1.clear();
-    ListView1.clear();
+    CleanTree();
     AddTray();
     if (StartWithSystem::takeSwitchOffMarker()) {
         m_settings.Zuv = QStringLiteral("off");
@@ -194,11 +307,12 @@ bool Form1::Form_Load(const QString& argument)
     // 10.
     if (m_settings.PostrelRun == u"1")
         Shell(programDir() + QStringLiteral("\\Postrel.exe zuv"), SW_SHOWNORMAL);
+    scrollToStoredNode();
     // 11.
-    if (m_settings.Zuvzobrazeni == u"1") {
-        TreeView1.hide();
-        ListView1.show();
-    }
+    if (m_settings.Zuvzobrazeni == u"1")
+        ZobrazeniList();
+    ZadnyUseri();
+    m_loading = false;
     if (m_settings.Zuvmode == u"0")
         FormMin();
     else
@@ -408,16 +522,23 @@ void Form1::ZpracujData()
     m_processing = true;
     // The reply is of the request that was made, whatever was asked since.
     m_lastRefreshWhat = m_pendingWhat;
+    const QString selected = ListView1.currentItem() ? ListView1.currentItem()->text(0) : QString();
     const auto lines = TextFile::readLines(replyFilePath());
     if (lines) {
         if (m_lastRefreshWhat == u"all") {
-            TreeView1.clear();
-            ListView1.clear();
+            CleanTree();
+            CleanList();
         }
+        int linesSinceEvents = 0;
         for (const QString& line : *lines) {
             if (!m_guards.CONTerrors(1))
                 MsgBox(QStringLiteral("Chyba #1"));
-            DoEvents();
+            // Events run as the lines go, every few lines: a view that lays
+            // itself out after every added contact makes a rebuild quadratic.
+            if (++linesSinceEvents == kLinesPerEvents) {
+                linesSinceEvents = 0;
+                DoEvents();
+            }
             try {
                 handleLine(line);
             } catch (...) {
@@ -425,6 +546,9 @@ void Form1::ZpracujData()
             }
         }
         m_guards.reset(1);
+        SetFocusListview(selected);
+        ZadnyUseri();
+        scrollToStoredNode();
     }
     m_processing = false;
     if (m_dwokWaiting) {
@@ -486,11 +610,25 @@ void Form1::handleLine(const QString& line)
         endProgram(false);
         break;
     case ReplyLine::Contact:
+        if (const auto contact = parseContactRecord(record.value))
+            PridejDoSeznamu(contact->nick, contact->number, contact->age, contact->mood,
+                            contact->state);
+        break;
     case ReplyLine::Message:
+        dispatchMessage(line, record.value);
+        break;
     case ReplyLine::WebWindow:
+        dispatchWebWindow(record.value);
+        break;
     case ReplyLine::RemotePlay:
+        dispatchRemotePlay(line);
+        break;
     case ReplyLine::SharedFile:
+        dispatchSharedFile(line);
+        break;
     case ReplyLine::Inbox:
+        SetInBoX(record.value);
+        break;
     case ReplyLine::Unknown:
         break;
     }
@@ -546,30 +684,6 @@ void Form1::MSGseOzvalo()
 {
     m_cycle.MSGseOzvalo();
     Timer1.setInterval(m_cycle.fastInterval());
-}
-
-void Form1::SendMessageToClient(const QString& text, const QString& title,
-                                const QString& chatArguments)
-{
-    m_guards.reset(3);
-    for (int attempt = 1; attempt < 1000; ++attempt) {
-        if (!m_guards.CONTerrors(3))
-            MsgBox(QStringLiteral("Chyba #3"));
-        DoEvents();
-        const WindowRef window = FindWindowA(title);
-        if (!window && title == u"Sorvanta")
-            return; // the radio player is never started from here
-        if (window) {
-            SendCopyData(window, text);
-            return;
-        }
-        if (!chatArguments.isEmpty()) {
-            Shell(QStringLiteral("msg.exe ") + chatArguments, SW_SHOWNORMAL);
-            DoEvents();
-        }
-        Pause(500);
-        DoEvents();
-    }
 }
 
 void Form1::Konec()

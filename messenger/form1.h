@@ -3,11 +3,16 @@
 #include "core/loopguards.h"
 #include "core/refreshcycle.h"
 
+#include <QAction>
+#include <QHash>
 #include <QIcon>
 #include <QLabel>
 #include <QMap>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QWidget>
 #include <foundation/bus/buswindow.h>
@@ -33,6 +38,23 @@ public:
 
     // Controls.
     QLabel StatusOnline;
+    QLabel Status; // information line of the clicked node
+    QLabel Label1; // hint for an empty contact list
+    QToolButton CMDnalada;
+    QMenuBar ZuvMenu;
+    QMenu MenuUser;
+    QAction* MenuUserSendMessage = nullptr;
+    QAction* MenuUserSendFile = nullptr;
+    QAction* MenuUserNote = nullptr;
+    QAction* MenuUserInfo = nullptr;
+    QAction* MenuUserDelete = nullptr;
+    QMenu MenuNalada;
+    QMap<QString, QAction*> moodItems; // by mood value
+    QAction* ZuvMenu_SetMsg_1 = nullptr;
+    QAction* ZuvMenu_SetMsg_2 = nullptr;
+    QAction* ZuvMenu_SetMsg_3 = nullptr;
+    QAction* ZuvMenu_SetMsg_sound_1 = nullptr;
+    QAction* ZuvMenu_SetMsg_sound_0 = nullptr;
     QTreeWidget TreeView1;
     QTreeWidget ListView1;
     QWidget NewVerForm;
@@ -63,9 +85,41 @@ public:
     void RezimStahovani(const QString& mode);
     void MSGoteviram();
     void MSGseOzvalo();
-    void SendMessageToClient(const QString& text, const QString& title,
+    // True when a chat window had to be started for the delivery.
+    bool SendMessageToClient(const QString& text, const QString& title,
                              const QString& chatArguments);
     void SetSubclass(bool on);
+
+    // Contact list.
+    void PridejDoSeznamu(const QString& Nick, const QString& ID, const QString& Age,
+                         const QString& Smail, const QString& Stav);
+    void CleanTree();
+    void CleanList();
+    void SetInBoX(const QString& count);
+    void ZobrazeniTree();
+    void ZobrazeniList();
+    void ZadnyUseri();
+    void SetFocusListview(const QString& text);
+    void Nalada(const QString& mood);
+    void TreeView1_NodeClick(QTreeWidgetItem* node);
+    void TreeView1_DblClick(QTreeWidgetItem* node);
+    void ListView1_DblClick(QTreeWidgetItem* item);
+    void showMenuUser(const QString& key, const QPoint& where);
+    void MenuUserDelete_Click();
+    void WaitDelete_Timer();
+    void Label1_Click();
+    QString contactInfo(const QString& number) const { return m_contactInfo.value(number.toInt()); }
+    QString selectedKey() const { return m_menuKey; }
+    // Chat settings.
+    void setChatTextSize(const QString& code, const QString& caption);
+    void setChatSound(const QString& flag);
+    void applyChatSettingMarks();
+    // Dispatch of incoming records.
+    void SendMessageZuv(const QString& nick, const QString& number);
+    void dispatchMessage(const QString& line, const QString& afterMarker);
+    void dispatchWebWindow(const QString& afterMarker);
+    void dispatchRemotePlay(const QString& line);
+    void dispatchSharedFile(const QString& line);
 
     void Timer1_Timer();
     void Timer2_Timer();
@@ -82,10 +136,21 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildWindow();
+    void buildMenus();
+    void webView(const QString& path, const QString& size, const QString& title,
+                 const QString& endFlag);
+    QTreeWidgetItem* nodeByKey(const QString& key) const;
+    int nodeIndex(QTreeWidgetItem* node) const;
+    QTreeWidgetItem* nodeAt(int index) const;
+    void scrollToStoredNode();
+    QString nodeKey(QTreeWidgetItem* node) const;
+    QString numberOfKey(const QString& key) const { return key.mid(3); }
+    QString nickOfKey(const QString& key) const;
     void buildCommandTable();
     void LoadOptions();
     void SaveOptions();
@@ -105,6 +170,12 @@ private:
     CommandTable m_commands;
     QMap<QString, QIcon> m_images;
 
+    QHash<QString, QTreeWidgetItem*> m_nodes; // tree nodes by key, for a fast rebuild
+    QHash<QString, QTreeWidgetItem*> m_items; // list items by key
+    QHash<int, QString> m_contactInfo;        // number → "nick" or "nick (age let)"
+    QString m_lastInbox;
+    QString m_menuKey; // the contact the contact menu is about
+    bool m_loading = true;
     QString m_argument;
     QString m_requestPending;
     QString m_pendingWhat; // kind of the refresh whose reply is awaited
