@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QPixmap>
 #include <QTime>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -197,6 +198,11 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == &Label1 && event->type() == QEvent::MouseButtonRelease)
         Label1_Click();
+    // The hand closes while a button is held on the tree.
+    if (watched == TreeView1.viewport() && event->type() == QEvent::MouseButtonPress)
+        TreeView1.viewport()->setCursor(m_handCursors[1]);
+    if (watched == TreeView1.viewport() && event->type() == QEvent::MouseButtonRelease)
+        TreeView1.viewport()->setCursor(m_handCursors[0]);
     return QWidget::eventFilter(watched, event);
 }
 
@@ -323,6 +329,14 @@ bool Form1::Form_Load(const QString& argument)
 void Form1::LoadImages()
 {
     const QString folder = dataPath(QStringLiteral("img"));
+    for (int i = 0; i < 2; ++i) {
+        const QPixmap hand(dataPath(QStringLiteral("img/hands/zuvhand%1.cur").arg(i)));
+        m_handCursors[i] = hand.isNull() ? QCursor(Qt::PointingHandCursor) : QCursor(hand, 0, 0);
+    }
+    for (QWidget* pointed :
+         {static_cast<QWidget*>(TreeView1.viewport()), static_cast<QWidget*>(&CMDnalada)})
+        pointed->setCursor(m_handCursors[0]);
+    TreeView1.viewport()->installEventFilter(this);
     for (const QString& key : {QStringLiteral("s0"), QStringLiteral("s1"), QStringLiteral("s2"),
                                QStringLiteral("s3"), QStringLiteral("s4"), QStringLiteral("on"),
                                QStringLiteral("off"), QStringLiteral("inbox")})

@@ -4,6 +4,7 @@
 #include "core/refreshcycle.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QHash>
 #include <QIcon>
 #include <QLabel>
@@ -169,6 +170,7 @@ private:
     BusWindow m_bus;
     CommandTable m_commands;
     QMap<QString, QIcon> m_images;
+    QCursor m_handCursors[2];
 
     QHash<QString, QTreeWidgetItem*> m_nodes; // tree nodes by key, for a fast rebuild
     QHash<QString, QTreeWidgetItem*> m_items; // list items by key
