@@ -60,6 +60,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
 
 Form1::~Form1()
 {
+    // The filtered controls go after this body; they must not call back.
+    TreeView1.viewport()->removeEventFilter(this);
+    Label1.removeEventFilter(this);
     if (Tray)
         Tray->hide();
 }
