@@ -453,11 +453,6 @@ void Form1::closeEvent(QCloseEvent* event)
     ZuvMinMax();
 }
 
-void Form1::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-}
-
 bool Form1::TestOnLine()
 {
     const QString state = zuv::TestOnLine() ? QStringLiteral("true") : QStringLiteral("false");
@@ -467,11 +462,6 @@ bool Form1::TestOnLine()
     }
     m_lastOnlineState = state;
     return state == u"true";
-}
-
-int Form1::refreshInterval() const
-{
-    return m_cycle.fastMode() ? m_cycle.fastInterval() : m_cycle.activeInterval();
 }
 
 void Form1::Timer1_Timer()
@@ -665,20 +655,20 @@ void Form1::NovaVerze()
 
 void Form1::RezimAktivni()
 {
-    const bool running = Timer1.isActive();
-    Timer1.stop();
-    Timer1.setInterval(m_cycle.activeInterval());
-    m_settings.Zuvspeed = QStringLiteral("1");
-    if (running)
-        Timer1.start();
+    switchSpeed(m_cycle.activeInterval(), QStringLiteral("1"));
 }
 
 void Form1::RezimPasivni()
 {
+    switchSpeed(m_cycle.passiveInterval(), QStringLiteral("0"));
+}
+
+void Form1::switchSpeed(int interval, const QString& speed)
+{
     const bool running = Timer1.isActive();
     Timer1.stop();
-    Timer1.setInterval(m_cycle.passiveInterval());
-    m_settings.Zuvspeed = QStringLiteral("0");
+    Timer1.setInterval(interval);
+    m_settings.Zuvspeed = speed;
     if (running)
         Timer1.start();
 }

@@ -138,7 +138,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildWindow();
@@ -160,7 +159,7 @@ private:
     void handleLine(const QString& line);
     void endProgram(bool save);
     void StatusOnlineText(const QString& value);
-    int refreshInterval() const;
+    void switchSpeed(int interval, const QString& speed);
 
     OptionsFile m_options;
     MessengerSettings m_settings;
