@@ -11,6 +11,7 @@
 #include <form1.h>
 #include <foundation/codepage.h>
 #include <foundation/optionsfile.h>
+#include <foundation/textfile.h>
 #include <support/zuvdprocess.h>
 
 using namespace Qt::StringLiterals;
@@ -30,10 +31,7 @@ static void ZpracujDataOf1000Lines(benchmark::State& state)
     zuv::messenger::Form1 form;
     for (auto _ : state) {
         state.PauseTiming();
-        QFile f(dir.path() + u"/zuv.tt"_s);
-        f.open(QIODevice::WriteOnly);
-        f.write(reply);
-        f.close();
+        zuv::TextFile::writeBytesAtomic(dir.path() + u"/zuv.tt"_s, reply);
         state.ResumeTiming();
         form.ZpracujData();
     }
@@ -64,10 +62,7 @@ static void FullReplyWith2000Contacts(benchmark::State& state)
     form.Aktualizuj(u"all"_s); // the refresh whose reply is processed below
     for (auto _ : state) {
         state.PauseTiming();
-        QFile f(dir.path() + u"/zuv.tt"_s);
-        f.open(QIODevice::WriteOnly);
-        f.write(reply);
-        f.close();
+        zuv::TextFile::writeBytesAtomic(dir.path() + u"/zuv.tt"_s, reply);
         state.ResumeTiming();
         form.ZpracujData();
     }

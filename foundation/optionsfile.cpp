@@ -10,17 +10,6 @@
 namespace zuv {
 namespace {
 
-QStringList nonEmpty(const QStringList& lines)
-{
-    QStringList kept;
-    kept.reserve(lines.size());
-    for (const QString& line : lines) {
-        if (!line.isEmpty())
-            kept.append(line);
-    }
-    return kept;
-}
-
 // Brings a short file up to 30 lines. When every line carries its own
 // distinct "#NNN:" number below 30, each goes back to that position and the
 // gaps get their default prefix; otherwise the missing tail is appended.
@@ -85,7 +74,7 @@ bool OptionsFile::loadUnlocked()
     const auto lines = TextFile::readLines(m_path);
     if (!lines && QFile::exists(m_path))
         return false; // there but unreadable: never overwrite what we could not read
-    m_lines = lines ? nonEmpty(*lines) : QStringList();
+    m_lines = lines ? TextFile::withoutEmptyLines(*lines) : QStringList();
     if (lines && m_lines.size() >= OptionKeys::Count)
         return true;
     m_lines = padded(m_lines);
@@ -95,7 +84,7 @@ bool OptionsFile::loadUnlocked()
 bool OptionsFile::load()
 {
     if (const auto lines = TextFile::readLines(m_path)) {
-        m_lines = nonEmpty(*lines);
+        m_lines = TextFile::withoutEmptyLines(*lines);
         if (m_lines.size() >= OptionKeys::Count)
             return true;
     }

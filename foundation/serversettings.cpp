@@ -34,26 +34,27 @@ void restoreSavedCopy(const QString& path)
 
 } // namespace
 
+bool ServerSettings::read(const QString& path)
+{
+    const QStringList lines =
+        TextFile::withoutEmptyLines(TextFile::readLines(path).value_or(QStringList()));
+    for (const Field& field : kFields) {
+        if (field.line >= lines.size())
+            return false;
+        this->*field.member = lines[field.line].mid(field.valueStart - 1);
+    }
+    return true;
+}
+
 bool ServerSettings::load(const QString& readerEntry, const QString& path)
 {
     const QString file =
         resolvePath(path.isEmpty() ? dataPath(QStringLiteral("zuv_server.tt")) : path);
-    QStringList lines;
-    if (const auto read = TextFile::readLines(file)) {
-        for (const QString& line : *read) {
-            if (!line.isEmpty())
-                lines.append(line);
-        }
-    }
-    for (const Field& field : kFields) {
-        if (field.line >= lines.size()) {
-            restoreSavedCopy(file);
-            ErrorLog::append(readerEntry);
-            return false;
-        }
-        this->*field.member = lines[field.line].mid(field.valueStart - 1);
-    }
-    return true;
+    if (read(file))
+        return true;
+    restoreSavedCopy(file);
+    ErrorLog::append(readerEntry);
+    return false;
 }
 
 QStringList ServerSettings::toLines() const

@@ -21,6 +21,10 @@ struct ServerSettings
     // and one line "<date> <time> <readerEntry>" goes to error.log.
     bool load(const QString& readerEntry, const QString& path = {});
 
+    // Reads the values as load() does, without restoring or logging: true
+    // when the file holds all five.
+    bool read(const QString& path);
+
     // The lines of a server file carrying these values (written by the
     // reference server and the build).
     QStringList toLines() const;

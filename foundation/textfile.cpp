@@ -20,6 +20,17 @@ QStringList splitLines(const QString& text)
     return lines;
 }
 
+QStringList withoutEmptyLines(const QStringList& lines)
+{
+    QStringList kept;
+    kept.reserve(lines.size());
+    for (const QString& line : lines) {
+        if (!line.isEmpty())
+            kept.append(line);
+    }
+    return kept;
+}
+
 std::optional<QByteArray> readBytes(const QString& path)
 {
     QFile file(resolvePath(path));

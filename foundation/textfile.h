@@ -12,6 +12,9 @@ namespace zuv::TextFile {
 // the file cannot be read.
 std::optional<QStringList> readLines(const QString& path);
 
+// The lines that are not empty, in order: positional files count only these.
+QStringList withoutEmptyLines(const QStringList& lines);
+
 // Splits decoded text into lines as readLines() does.
 QStringList splitLines(const QString& text);
 

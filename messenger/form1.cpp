@@ -288,11 +288,7 @@ bool Form1::Form_Load(const QString& argument)
     // 6.
     if (TestOnLine()) {
         StopForm();
-        Loading loading(this);
-        loading.exec();
-        m_server = loading.server();
-        m_cycle.setIntervals(m_server.activeInterval, m_server.passiveInterval,
-                             m_server.thresholdInterval);
+        showLoading();
         StartForm();
     } else {
         StopForm();
@@ -476,10 +472,17 @@ void Form1::Timer2_Timer()
     if (!TestOnLine())
         return;
     Timer2.stop();
+    showLoading();
+    StartForm();
+}
+
+void Form1::showLoading()
+{
     Loading loading(this);
     loading.exec();
     m_server = loading.server();
-    StartForm();
+    m_cycle.setIntervals(m_server.activeInterval, m_server.passiveInterval,
+                         m_server.thresholdInterval);
 }
 
 void Form1::Timer3_Timer()

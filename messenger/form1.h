@@ -153,6 +153,7 @@ private:
     QString nickOfKey(const QString& key) const;
     void buildCommandTable();
     void LoadOptions();
+    void showLoading(); // the start-up window; takes its server settings
     void SaveOptions();
     void LoadImages();
     void AddTray();

@@ -79,13 +79,7 @@ void Loading::Timer1_Timer()
     // and it replaces it in one step: an error page from a proxy or a crash
     // halfway never leaves the messenger without its server.
     ServerSettings fresh;
-    const QStringList lines = TextFile::readLines(newServerFile()).value_or(QStringList());
-    QStringList nonEmpty;
-    for (const QString& line : lines) {
-        if (!line.isEmpty())
-            nonEmpty.append(line);
-    }
-    if (nonEmpty.size() >= 10 && !nonEmpty[6].mid(15).isEmpty()) {
+    if (fresh.read(newServerFile()) && !fresh.serverBase.isEmpty()) {
         const auto bytes = TextFile::readBytes(newServerFile());
         if (bytes)
             TextFile::writeBytesAtomic(dataPath(QStringLiteral("zuv_server.tt")), *bytes);
