@@ -1,0 +1,263 @@
+// Start-up, receiving, sending and the history page of the chat window.
+#include "form1.h"
+
+#include "core/historypage.h"
+#include "core/incomingmessage.h"
+#include "core/links.h"
+#include "core/sendrequest.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <cstdio>
+#include <foundation/bus/sendmessage.h>
+#include <foundation/bus/windowproc.h>
+#include <foundation/codepage.h>
+#include <foundation/paths.h>
+#include <foundation/pause.h>
+#include <foundation/shell.h>
+#include <foundation/sound.h>
+#include <foundation/textfile.h>
+
+namespace zuv::chat {
+namespace {
+
+const QString kMessengerCaption = QStringLiteral("Zuv - Sorvanta");
+
+QString replyFilePath()
+{
+    return programDir() + QStringLiteral("/zuv_add.tt");
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent)
+{
+    buildWindow();
+    Timer1.setInterval(5000);
+    Timer2.setInterval(5000);
+    WaitForAns.setInterval(500);
+    connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(&Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+    connect(&WaitForAns, &QTimer::timeout, this, &Form1::WaitForAns_Timer);
+}
+
+Form1::~Form1()
+{
+    Text1.removeEventFilter(this);
+}
+
+bool Form1::Form_Load(const QString& commandLine)
+{
+    LoadOptions();
+    m_settings = parseChatCommandLine(commandLine);
+    m_soundFlag = m_settings.SoundFlag;
+    setPicture(Image1,
+               m_soundFlag == u"1" ? QStringLiteral("sound_1.gif") : QStringLiteral("sound_0.gif"));
+    for (const QString& id : {m_settings.OwnId, m_settings.ContactId}) {
+        if (const QString problem = fileIdProblem(id); !problem.isEmpty()) {
+            std::fprintf(stderr, "msg: %s\n", problem.toLocal8Bit().constData());
+            return false;
+        }
+    }
+    setWindowTitle(m_settings.WindowTitle);
+    m_bus.attach(this);
+    BusWindow::setMainWindow(&m_bus);
+    SetSubclass(true);
+    m_history =
+        HistoryFile(HistoryFile::pathFor(programDir(), m_settings.OwnId, m_settings.ContactId));
+    TestHTMLex();
+    showHistory();
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Zuv: ") + m_settings.ContactNick);
+    Timer1.start();
+    Timer2.start();
+    return true;
+}
+
+void Form1::SetSubclass(bool on)
+{
+    WindowProcHooks hooks;
+    hooks.command = [this](const QString& command) {
+        handleCommand(command);
+    };
+    hooks.unknownData = [this](quint32) {
+        List1.append(QStringLiteral("CHYBA: Neznámá data"));
+    };
+    zuv::SetSubclass(m_bus, on, std::move(hooks));
+}
+
+void Form1::handleCommand(const QString& command)
+{
+    if (command == u"Fmax") {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        showNormal();
+        raise();
+        activateWindow();
+        return;
+    }
+    ReceiveMessage(command);
+}
+
+void Form1::ReceiveMessage(const QString& data)
+{
+    const IncomingMessage message = parseIncomingMessage(data);
+    const QString time = formatMessageTime(message.time);
+    List1.append(time + QStringLiteral(": ") + message.text);
+    MakeHTML(QString(), message.nick, message.text, time, QStringLiteral("from"));
+    OznamPrijetiZpravy();
+}
+
+void Form1::OznamPrijetiZpravy()
+{
+    if (m_soundFlag == u"1")
+        sndPlaySoundA(programDir() + QStringLiteral("\\Zuv_data\\0001.wav"), SND_ASYNC);
+    FlashMe(true);
+}
+
+void Form1::FlashMe(bool flash)
+{
+    // Flashes until the window comes to the front.
+    if (flash)
+        QApplication::alert(this, 0);
+}
+
+void Form1::Command1_Click()
+{
+    const QString typed = Text1.toPlainText();
+    if (typed.isEmpty())
+        return;
+    // A reply left from an earlier send must not pass for this one's.
+    QFile::remove(resolvePath(replyFilePath()));
+    const QString command = sendCommandLine(m_settings, programDir(), textForServer(typed));
+    // Without a downloader nothing goes out; the text stays to be sent again.
+    if (!Shell(command, SW_SHOWNOACTIVATE))
+        return;
+    WaitForAns.start();
+    Text1.clear();
+}
+
+void Form1::WaitForAns_Timer()
+{
+    const QFileInfo reply(resolvePath(replyFilePath()));
+    if (!reply.exists() || reply.size() <= 0)
+        return;
+    WaitForAns.stop();
+    PridejText();
+}
+
+void Form1::PridejText()
+{
+    const auto lines = TextFile::readLines(replyFilePath());
+    if (!lines)
+        return;
+    const auto sent = parseSentReply(lines->join(QString()));
+    if (!sent)
+        return;
+    MakeHTML(m_settings.ContactId, m_settings.OwnNick, sent->text, sent->time,
+             QStringLiteral("to"));
+}
+
+void Form1::MakeHTML(const QString& IDuser, const QString& Zuvuser, const QString& ZuvText,
+                     const QString& ZuvTime, const QString& ZuvTyp)
+{
+    const QString text = VytvorURL(ZuvText);
+    const QString conversation = IDuser.isEmpty() ? m_settings.ContactId : IDuser;
+    const QString nick = Zuvuser.isEmpty() ? m_settings.OwnNick : Zuvuser;
+    const QString path = HistoryFile::pathFor(programDir(), m_settings.OwnId, conversation);
+    if (path != m_history.path()) {
+        m_history = HistoryFile(path);
+        WebBrowser1.forgetPage();
+    }
+    TestHTMLex();
+    const HistoryFile::Added added =
+        m_history.add(historyEntry(ZuvTyp, nick, ZuvTime, text), programDir());
+    // The view shows what the file holds: the new entry alone when the rest
+    // is shown already, else the whole page.
+    if (added.written && WebBrowser1.showsPage())
+        WebBrowser1.appendEntry(added.entry);
+    else
+        showHistory();
+    DoEvents();
+}
+
+void Form1::TestHTMLex()
+{
+    m_history.TestHTMLex(m_settings.FontSize);
+}
+
+void Form1::showHistory()
+{
+    if (const auto page = m_history.read())
+        WebBrowser1.showPage(*page);
+}
+
+QString Form1::VytvorURL(const QString& SourceData)
+{
+    const QString linked = chat::VytvorURL(SourceData, m_settings.ServerBase);
+    ZobrazLastURL(linked);
+    return linked;
+}
+
+void Form1::ZobrazLastURL(const QString& TextSourceALL)
+{
+    const auto target = firstLinkTarget(TextSourceALL);
+    if (!target)
+        return;
+    m_lastURL = *target;
+    Image20.setToolTip(QStringLiteral("Otevřít poslední přijatou/odeslanou URL"));
+    Image20.show();
+}
+
+void Form1::OhlasSeZuv()
+{
+    if (const WindowRef messenger = FindWindowA(kMessengerCaption))
+        SendCopyData(messenger, QStringLiteral("msgon"));
+}
+
+void Form1::Timer1_Timer()
+{
+    if (!FindWindowA(kMessengerCaption))
+        Form_Unload();
+}
+
+void Form1::Timer2_Timer()
+{
+    OhlasSeZuv();
+}
+
+void Form1::Form_Unload()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    Timer1.stop();
+    Timer2.stop();
+    WaitForAns.stop();
+    SetSubclass(false);
+    DoEvents();
+    m_bus.withdraw();
+    hide();
+    emit ended();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    Form_Unload();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &Text1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & Qt::ControlModifier)) {
+            Command1_Click();
+            return true; // the line break is not typed
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace zuv::chat

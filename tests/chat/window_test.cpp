@@ -1,0 +1,364 @@
+// The chat window driven in-process: start-up, messages over the bus, the
+// send through the real downloader, the buttons and the view.
+#include <QApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QProcess>
+#include <QTextBlock>
+#include <core/historypage.h>
+#include <form1.h>
+#include <foundation/bus/sendmessage.h>
+#include <foundation/codepage.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <support/processes.h>
+#include <support/tempsuite.h>
+#include <support/testhttpserver.h>
+
+using namespace Qt::StringLiterals;
+using namespace zuv;
+using namespace zuv::chat;
+
+namespace {
+
+const QString kTitle = u"Eva [100002]"_s;
+const QString kEnd = u"<A name=zuv_end></A></BODY></HTML>"_s;
+
+struct ChatFixture : zuvtest::TempSuite
+{
+    ChatFixture()
+    {
+        setEnv("ZUV_SOUND_LOG", QFile::encodeName(path(u"sound.log"_s)));
+        QDir(dir()).mkpath(u"Zuv_Data/img/sm"_s);
+        QFile::copy(QStringLiteral(ZUV_SUITE_DIR) + u"/Zuv_Data/img/sm/03.gif"_s,
+                    data(u"img/sm/03.gif"_s));
+    }
+    QString arguments(const QString& tail = u"14@1"_s, const QString& server = u"http://s"_s) const
+    {
+        return kTitle + u"/@/100001/@/heslo/@/"_s + server + u"/@/Eva/@/Já/@/100002/@/"_s + tail;
+    }
+    Form1& open(const QString& tail = u"14@1"_s, const QString& server = u"http://s"_s)
+    {
+        form = std::make_unique<Form1>();
+        EXPECT_TRUE(form->Form_Load(arguments(tail, server)));
+        return *form;
+    }
+    std::optional<qint64> send(const QString& text, quint32 dwData = 1) const
+    {
+        return SendMessageA(FindWindowA(kTitle), dwData, CodePage::encode(text), 0);
+    }
+    QString history() const { return CodePage::decode(read(u"Cache/100001-100002.htm"_s)); }
+    QStringList sounds() const { return zuvtest::logLines(path(u"sound.log"_s)); }
+
+    std::unique_ptr<Form1> form;
+};
+
+QString receivedEntry(const QString& time, const QString& text)
+{
+    return historyEntry(u"from"_s, u"Eva"_s, time, text);
+}
+
+} // namespace
+
+TEST(ChatWindow, StartsWithAnEmptyPageUnderItsCaption)
+{
+    ChatFixture suite;
+    Form1& form = suite.open(u"14@1"_s);
+    EXPECT_EQ(suite.history(), emptyHistoryPage(u"14"_s) + u"\r\n"_s);
+    EXPECT_TRUE(FindWindowA(kTitle));
+    EXPECT_EQ(form.windowTitle(), kTitle);
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), u"Zuv: Eva"_s);
+    EXPECT_EQ(form.SoundFlag(), u"1"_s);
+    EXPECT_TRUE(form.Timer1.isActive());
+    EXPECT_TRUE(form.Timer2.isActive());
+    EXPECT_FALSE(form.WaitForAns.isActive());
+    EXPECT_FALSE(form.Image20.isVisibleTo(&form));
+    EXPECT_TRUE(form.WebBrowser1.showsPage());
+}
+
+TEST(ChatWindow, ReopeningTheSameTwoIdsShowsTheEarlierConversation)
+{
+    ChatFixture suite;
+    suite.open();
+    suite.send(u">MsG>100002/@/Eva/@/2026-12-09 07:05:03/@/Ahoj znovu"_s);
+    suite.form.reset();
+    EXPECT_FALSE(FindWindowA(kTitle));
+    Form1& again = suite.open(u"20@0"_s);
+    EXPECT_TRUE(again.WebBrowser1.toPlainText().contains(u"Ahoj znovu"_s));
+    // The page keeps the font size it was made with.
+    EXPECT_TRUE(suite.history().contains(u"FONT-SIZE: 14px}"_s));
+}
+
+TEST(ChatWindow, AMessageArrivesWholeWithItsSmileyLinkAndSound)
+{
+    ChatFixture suite;
+    Form1& form = suite.open();
+    EXPECT_EQ(suite.send(u">MsG>100002/@/Eva/@/2026-12-09 07:05:03/@/Ahoj **03 www.example.cz "
+                         "*.and *.u1 a/@/b"_s),
+              -1);
+    EXPECT_EQ(form.List1, QStringList{u"07:05:03 (09.12.26): Ahoj **03 www.example.cz *.and *.u1 "
+                                      "a/@/b"_s});
+    const QString picture =
+        u"<img src='"_s + suite.dir() + u"\\Zuv_Data\\img\\sm\\03.gif'></img>"_s;
+    const QString link =
+        u"<a target=_blank href='http://www.example.cz'>http://www.example.cz</a>"_s;
+    EXPECT_TRUE(suite.history().endsWith(
+        receivedEntry(u"07:05:03 (09.12.26)"_s,
+                      u"Ahoj "_s + picture + u" "_s + link + u" & *.u1 a/@/b "_s) +
+        kEnd + u"\r\n"_s));
+    EXPECT_EQ(form.LastURL(), u"http://www.example.cz"_s);
+    EXPECT_TRUE(form.Image20.isVisibleTo(&form));
+    EXPECT_EQ(form.Image20.toolTip(), u"Otevřít poslední přijatou/odeslanou URL"_s);
+    EXPECT_EQ(suite.sounds(), QStringList{suite.data(u"0001.wav"_s)});
+
+    // The view shows it, the picture loaded from the program folder.
+    EXPECT_TRUE(form.WebBrowser1.toPlainText().contains(u"& *.u1 a/@/b"_s));
+    EXPECT_TRUE(form.WebBrowser1.toHtml().contains(u"href=\"http://www.example.cz\""_s));
+    const QVariant image = form.WebBrowser1.document()->resource(
+        QTextDocument::ImageResource, QUrl(suite.dir() + u"\\Zuv_Data\\img\\sm\\03.gif"_s));
+    EXPECT_FALSE(image.value<QImage>().isNull());
+}
+
+TEST(ChatWindow, FmaxRestoresOtherTextsAndForeignDataAreLogged)
+{
+    ChatFixture suite;
+    Form1& form = suite.open();
+    form.showMinimized();
+    const QString before = suite.history();
+    EXPECT_EQ(suite.send(u"Fmax"_s), -1);
+    EXPECT_FALSE(form.windowState() & Qt::WindowMinimized);
+    EXPECT_EQ(suite.history(), before);
+    EXPECT_TRUE(form.List1.isEmpty());
+
+    EXPECT_EQ(suite.send(u"Fmax"_s, 7), -1);
+    EXPECT_EQ(form.List1, QStringList{u"CHYBA: Neznámá data"_s});
+    EXPECT_EQ(suite.history(), before);
+
+    // Any other text, "fmax" too, is a message; without a nick it is the member's.
+    suite.send(u"fmax"_s);
+    EXPECT_EQ(form.List1.size(), 2);
+    EXPECT_TRUE(
+        suite.history().endsWith(historyEntry(u"from"_s, u"Já"_s, {}, u" "_s) + kEnd + u"\r\n"_s));
+}
+
+TEST(ChatWindow, TheSoundFollowsTheFlagAndItsButton)
+{
+    ChatFixture suite;
+    Form1& form = suite.open(u"14@0"_s);
+    suite.send(u"1/@/Eva/@/t/@/tiše"_s);
+    EXPECT_TRUE(suite.sounds().isEmpty());
+    form.Image1_Click();
+    EXPECT_EQ(form.SoundFlag(), u"1"_s);
+    suite.send(u"1/@/Eva/@/t/@/nahlas"_s);
+    EXPECT_EQ(suite.sounds().size(), 1);
+    form.Image1_Click();
+    EXPECT_EQ(form.SoundFlag(), u"0"_s);
+}
+
+TEST(ChatWindow, AnEntryIsAddedToTheShownPageWithoutRenderingItAgain)
+{
+    ChatFixture suite;
+    Form1& form = suite.open();
+    suite.send(u"1/@/Eva/@/t/@/první"_s);
+    QTextDocument* document = form.WebBrowser1.document();
+    document->firstBlock().setUserState(42); // a full render would drop it
+    const int blocks = document->blockCount();
+    suite.send(u"1/@/Eva/@/t/@/druhá"_s);
+    EXPECT_EQ(document->firstBlock().userState(), 42);
+    EXPECT_GT(document->blockCount(), blocks);
+    EXPECT_TRUE(form.WebBrowser1.toPlainText().endsWith(u"druhá "_s));
+    // The header of the added entry keeps its colour.
+    QTextBlock header = document->lastBlock();
+    while (header.isValid() && !header.text().startsWith(u"Eva:"_s))
+        header = header.previous();
+    EXPECT_EQ(header.blockFormat().background().color(), QColor(u"#dbedba"_s));
+}
+
+TEST(ChatWindow, ThePageLoadsNoPictureFromOutsideTheProgramFolder)
+{
+    ChatFixture suite;
+    Form1& form = suite.open();
+    EXPECT_EQ(suite.send(u"1/@/Eva/@/t/@/<img src='/dev/zero'><img src='/etc/passwd'>"
+                         "<img src='http://127.0.0.1:9/x.gif'>"_s),
+              -1);
+    for (const char* name : {"/dev/zero", "/etc/passwd", "http://127.0.0.1:9/x.gif"}) {
+        const QVariant r = form.WebBrowser1.loadResource(QTextDocument::ImageResource,
+                                                         QUrl(QString::fromLatin1(name)));
+        EXPECT_TRUE(r.value<QImage>().isNull()) << name;
+    }
+    // Links open in the desktop's browser; a local file is not started.
+    emit form.WebBrowser1.linkActivated(u"file:///etc/passwd"_s);
+    emit form.WebBrowser1.linkActivated(u"http://www.example.cz"_s);
+    EXPECT_EQ(zuvtest::logLines(suite.shellLog()), QStringList{u"open\t\thttp://www.example.cz"_s});
+}
+
+TEST(ChatWindow, SendsThroughTheDownloaderAndAddsTheServersCopy)
+{
+    ChatFixture suite;
+    zuvtest::TestHttpServer server;
+    server.routes().Get("/zuv/message_add.php",
+                        [](const httplib::Request& req, httplib::Response& res) {
+                            res.set_content("<text>" + req.get_param_value("text") +
+                                                "</text><time>2026-12-09 07:05:04</time>\r\n",
+                                            "text/plain");
+                        });
+    server.start();
+    QFile::link(zuvtest::suitePath(u"load"_s), suite.path(u"load"_s));
+    suite.write(u"zuv_add.tt"_s, "<text>stará odpověď</text><time>x</time>\r\n");
+    Form1& form = suite.open(u"14@1"_s, QString::fromStdString(server.base()));
+
+    form.Text1.setPlainText(u"Ahoj & \"uvozovky\"\nřádek"_s);
+    form.Command1_Click();
+    EXPECT_TRUE(form.Text1.toPlainText().isEmpty());
+    EXPECT_TRUE(form.WaitForAns.isActive());
+    EXPECT_EQ(zuvtest::logLines(suite.shellLog()),
+              QStringList{u"4\tload.exe\t"_s + QString::fromStdString(server.base()) +
+                          u"/zuv/message_add.php?id=100001&h=heslo&to=100002&ver=1&text=Ahoj "
+                          "*.and *.u1uvozovky*.u1 <br>řádek /@/"_s +
+                          suite.dir() + u"/zuv_add.tt/@/show"_s});
+    const QString sent =
+        historyEntry(u"to"_s, u"Já"_s, u"2026-12-09 07:05:04"_s,
+                     u"Ahoj & *.u1uvozovky*.u1 <br>řádek  "_s); // one space each: sending, linking
+    ASSERT_TRUE(zuvtest::waitFor([&] { return suite.history().contains(sent); }, 10000))
+        << suite.history().toStdString();
+    EXPECT_FALSE(suite.history().contains(u"stará"_s));
+    EXPECT_FALSE(form.WaitForAns.isActive());
+    EXPECT_TRUE(suite.sounds().isEmpty()); // own messages make no sound
+}
+
+TEST(ChatWindow, WhatSendsAndWhatDoesNot)
+{
+    ChatFixture suite;
+    Form1& form = suite.open();
+    form.Command1_Click(); // empty: nothing
+    EXPECT_TRUE(zuvtest::logLines(suite.shellLog()).isEmpty());
+    EXPECT_FALSE(form.WaitForAns.isActive());
+
+    // Enter is a line break; Ctrl+Enter sends, and no line break is typed.
+    form.Text1.setPlainText(u"a"_s);
+    form.Text1.moveCursor(QTextCursor::End);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s);
+    QApplication::sendEvent(&form.Text1, &enter);
+    EXPECT_EQ(form.Text1.toPlainText(), u"a\n"_s);
+    EXPECT_TRUE(zuvtest::logLines(suite.shellLog()).isEmpty());
+    QKeyEvent ctrlEnter(QEvent::KeyPress, Qt::Key_Return, Qt::ControlModifier);
+    QApplication::sendEvent(&form.Text1, &ctrlEnter);
+    const QStringList starts = zuvtest::logLines(suite.shellLog());
+    ASSERT_EQ(starts.size(), 1);
+    EXPECT_TRUE(starts[0].contains(u"&text=a <br> /@/"_s)) << starts[0].toStdString();
+    // No downloader here: the text stays to be sent again.
+    EXPECT_EQ(form.Text1.toPlainText(), u"a\n"_s);
+    EXPECT_FALSE(form.WaitForAns.isActive());
+}
+
+TEST(ChatWindow, ClearingTheHistoryAsksFirst)
+{
+    ChatFixture suite;
+    suite.setEnv("ZUV_MSGBOX_ANSWERS", "no,yes");
+    Form1& form = suite.open();
+    suite.send(u"1/@/Eva/@/t/@/zůstane?"_s);
+    const QByteArray kept = suite.read(u"Cache/100001-100002.htm"_s);
+    form.Image7_Click();
+    EXPECT_EQ(suite.read(u"Cache/100001-100002.htm"_s), kept);
+    const QJsonObject box =
+        QJsonDocument::fromJson(zuvtest::logLines(suite.msgBoxLog()).value(0).toUtf8()).object();
+    EXPECT_EQ(box[u"text"_s], u"Opravdu si přejete vymazat všechny zprávy tohoto okna?"_s);
+    EXPECT_EQ(box[u"title"_s], u"Smazat historii"_s);
+    EXPECT_EQ(box[u"buttons"_s], u"yesno"_s);
+    EXPECT_EQ(box[u"icon"_s], u"question"_s);
+    form.Image7_Click();
+    EXPECT_EQ(suite.history(), emptyHistoryPage(u"14"_s) + u"\r\n"_s);
+    EXPECT_FALSE(form.WebBrowser1.toPlainText().contains(u"zůstane"_s));
+}
+
+TEST(ChatWindow, ButtonsStartTheWebViewAndTheSmileyGoesInAtTheCaret)
+{
+    ChatFixture suite;
+    Form1& form = suite.open();
+    suite.send(u"1/@/Eva/@/t/@/viz HTTP://Example.cz/A"_s);
+    form.Image2_Click();
+    form.Image3_Click();
+    form.Image5_Click();
+    form.OpenURLinZuvB_Click();
+    form.OpenURL_Click();
+    const QString browser = u"2\t"_s + suite.dir() + u"\\ZuvBrowser.exe\t"_s;
+    EXPECT_EQ(zuvtest::logLines(suite.shellLog()),
+              (QStringList{
+                  browser + u"http://s\\zuv\\whois.php?id=100002/@/5600/@/6000/@/Zuv - informace o "
+                            "Eva/@/normal/@/noendtest/@/"_s,
+                  browser + u"http://s\\zuv\\sendfile.php?to=100002&idh=100001&h=heslo&end=1/@/"
+                            "6000/@/2700/@/Zuv - odeslat soubor: Eva/@/normal/@/endtest/@/"_s,
+                  browser + u"http://s\\zuv\\note.php?user=100002&idh=100001&h=heslo/@/4150/@/"
+                            "2700/@/Zuv - poznámka: Eva/@/normal/@/endtest/@/"_s,
+                  browser + u"http://Example.cz/A/@/14000/@/8000/@/Zuv Browser (Zuvnet)/@/max/@/"
+                            "endtestnull/@/"_s,
+                  u"open\t\thttp://Example.cz/A"_s,
+              }));
+
+    form.Text1.setPlainText(u"ab"_s);
+    QTextCursor caret = form.Text1.textCursor();
+    caret.setPosition(1);
+    form.Text1.setTextCursor(caret);
+    form.Smileys[4].click();
+    EXPECT_EQ(form.Text1.toPlainText(), u"a**05b"_s);
+    EXPECT_EQ(form.Text1.textCursor().position(), 5);
+}
+
+TEST(ChatWindow, SmallWindowsGrowAndTheSmileyPanelWidensIt)
+{
+    ChatFixture suite;
+    Form1& form = suite.open();
+    form.show();
+    form.resize(50, 50);
+    EXPECT_GE(form.width() * 15 + 90, 2610);
+    EXPECT_GE(form.height() * 15 + 450, 3010);
+    EXPECT_LT(form.width() * 15 + 90, 5500);
+    form.Image4_Click();
+    EXPECT_TRUE(form.SmileS.isVisibleTo(&form));
+    EXPECT_GE(form.width() * 15 + 90, 5810);
+    form.Image4_Click();
+    EXPECT_FALSE(form.SmileS.isVisibleTo(&form));
+}
+
+TEST(ChatWindow, AnnouncesItselfAndEndsWhenTheMessengerIsGone)
+{
+    ChatFixture suite;
+    QStringList heard;
+    quint64 sender = 0;
+    auto messenger = std::make_unique<BusWindow>();
+    messenger->setHandler([&](quint32, quint64 from, const QByteArray& bytes) -> qint64 {
+        heard.append(CodePage::decode(bytes));
+        sender = from;
+        return -1;
+    });
+    messenger->publish(u"Zuv - Sorvanta"_s);
+    Form1& form = suite.open();
+    int ended = 0;
+    QObject::connect(&form, &Form1::ended, [&] { ++ended; });
+    form.Timer2_Timer();
+    EXPECT_EQ(heard, QStringList{u"msgon"_s});
+    EXPECT_EQ(sender, form.bus().id());
+    form.Timer1_Timer();
+    EXPECT_EQ(ended, 0);
+    messenger.reset();
+    form.Timer1_Timer();
+    EXPECT_EQ(ended, 1);
+    EXPECT_FALSE(FindWindowA(kTitle));
+}
+
+TEST(ChatProgram, IdsThatWouldLeaveTheCacheFolderEndItAtOnce)
+{
+    zuvtest::TempSuite suite;
+    for (const QString& ids : {u"../x/@/100002"_s, u"100001/@/..\\..\\x"_s, u"1/@/a/b"_s}) {
+        QProcess msg;
+        msg.start(zuvtest::suitePath(u"msg"_s),
+                  {u"T/@/"_s + ids.section(u"/@/"_s, 0, 0) + u"/@/h/@/s/@/n/@/o/@/"_s +
+                   ids.section(u"/@/"_s, 1, 1) + u"/@/11@1"_s});
+        ASSERT_TRUE(msg.waitForFinished(10000));
+        EXPECT_NE(msg.exitCode(), 0);
+        EXPECT_TRUE(msg.readAllStandardError().contains("cannot name a history file"));
+    }
+    EXPECT_FALSE(QDir(suite.path(u"Cache"_s)).exists());
+    EXPECT_FALSE(QFile::exists(suite.path(u"x.htm"_s)));
+}
