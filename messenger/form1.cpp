@@ -34,6 +34,7 @@ constexpr int kTwipsPerPixel = 15;
 constexpr int kWidthTwips = 2790;
 constexpr int kMinHeightTwips = 3495;
 constexpr int kLinesPerEvents = 100;
+constexpr qint64 kDownloaderStartMs = 1500;
 
 const QString kCaption = QStringLiteral("Zuv - Sorvanta");
 const QString kMailCheckerCaption = QStringLiteral("Zuv Postrel! (Zuvnet)");
@@ -502,7 +503,11 @@ void Form1::Aktualizuj(const QString& what)
     }
     m_radioState =
         FindWindowA(QStringLiteral("Sorvanta")) ? QStringLiteral("on") : QStringLiteral("off");
-    if (!m_requestPending.isEmpty() && !FindWindowA(QStringLiteral("Trolvik Zuv!"))) {
+    // A downloader started a moment ago may not have its window yet; only one
+    // that had the time to come up and is gone ended without telling. Taking
+    // the first for the second would start a new request over its reply.
+    if (!m_requestPending.isEmpty() && m_requestClock.elapsed() >= kDownloaderStartMs &&
+        !FindWindowA(QStringLiteral("Trolvik Zuv!"))) {
         ZpracujData();
         m_requestPending.clear();
     }
@@ -520,6 +525,7 @@ void Form1::Aktualizuj(const QString& what)
     QFile::remove(replyFilePath());
     m_pendingWhat = what;
     m_requestPending = QStringLiteral("1");
+    m_requestClock.start();
     Shell(QStringLiteral("load2.exe ") + refreshUrl(m_server.serverBase, what, query) +
               QStringLiteral("/@/") + replyFilePath(),
           SW_SHOWNOACTIVATE);

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QIcon>
 #include <QLabel>
@@ -180,7 +181,8 @@ private:
     bool m_loading = true;
     QString m_argument;
     QString m_requestPending;
-    QString m_pendingWhat; // kind of the refresh whose reply is awaited
+    QElapsedTimer m_requestClock; // since the pending request was made
+    QString m_pendingWhat;        // kind of the refresh whose reply is awaited
     QString m_lastRefreshWhat;
     QString m_radioState = QStringLiteral("off");
     QString m_lastOnlineValue;
