@@ -15,6 +15,8 @@ namespace {
 
 // A smiley is a few hundred bytes; nothing in a page needs more.
 constexpr qint64 kMaxPictureBytes = 4 * 1024 * 1024;
+// Entries shown at a time of a long page: a few screens full.
+constexpr int kEntriesAtOnce = 200;
 
 } // namespace
 
@@ -24,6 +26,10 @@ HistoryView::HistoryView(QWidget* parent) : QTextBrowser(parent)
     setOpenExternalLinks(false);
     connect(this, &QTextBrowser::anchorClicked, this,
             [this](const QUrl& url) { emit linkActivated(url.toString()); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value == verticalScrollBar()->minimum() && !m_earlier.isEmpty())
+            showEarlier();
+    });
 }
 
 void HistoryView::setProgramDir(const QString& dir)
@@ -33,30 +39,67 @@ void HistoryView::setProgramDir(const QString& dir)
 
 void HistoryView::showPage(const QString& page)
 {
+    // The layout of a rich text grows with the whole document on every
+    // change; a long conversation would make each new entry slow.
+    PageTail tail = pageTail(page, kEntriesAtOnce);
+    m_earlier = std::move(tail.older);
     // Entries added later are parsed on their own and need the page's rules.
     document()->setDefaultStyleSheet(pageStyleSheet(page));
-    setHtml(page);
+    setHtml(tail.shown);
     m_showsPage = true;
     scrollToAnchor(QStringLiteral("zuv_end"));
 }
 
+bool HistoryView::showEarlier()
+{
+    if (m_earlier.isEmpty())
+        return false;
+    QScrollBar* bar = verticalScrollBar();
+    const int fromBottom = bar->maximum() - bar->value();
+    insertEntries(0, takeLastEntries(m_earlier, kEntriesAtOnce));
+    bar->setValue(bar->maximum() - fromBottom); // what was seen stays in place
+    return true;
+}
+
 void HistoryView::appendEntry(const QString& entry)
 {
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
-    // The entry's paragraphs start a block of their own instead of running
-    // on in the last one.
-    if (!cursor.block().text().isEmpty() || cursor.block().previous().isValid())
-        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
-    const int start = cursor.position();
-    cursor.insertHtml(entry);
-    // Inserted HTML runs its first paragraph into the block at the cursor,
-    // which keeps that block's format: the header would lose its colours.
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    insertEntries(end.position(), entry);
+    scrollToEnd();
+}
+
+void HistoryView::insertEntries(int position, const QString& entries)
+{
     QTextDocument parsed;
     parsed.setDefaultStyleSheet(document()->defaultStyleSheet());
-    parsed.setHtml(entry);
+    parsed.setHtml(entries);
+    QTextCursor cursor(document());
+    // Inside an edit block the cursor does not ask the layout where it is,
+    // which would lay out the whole document first.
+    cursor.beginEditBlock();
+    cursor.setPosition(position);
+    const QTextBlock next = cursor.block();
+    const bool before = position == next.position() && next.length() > 1;
+    // At the end the entries start a block of their own instead of running
+    // on in the last one.
+    if (!before && (!next.text().isEmpty() || next.previous().isValid()))
+        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    const int start = cursor.position();
+    const QTextBlockFormat nextFormat = next.blockFormat();
+    const QTextCharFormat nextChars = next.charFormat();
+    cursor.insertHtml(entries);
+    if (before) {
+        // Their last paragraph ran into the block they were put before.
+        cursor.setPosition(start + parsed.characterCount() - 1);
+        cursor.insertBlock(nextFormat, nextChars);
+        cursor.movePosition(QTextCursor::PreviousBlock);
+        cursor.setBlockFormat(parsed.lastBlock().blockFormat());
+    }
+    // Their first paragraph ran into the block at the cursor and kept that
+    // block's format: a header would lose its colours.
     QTextCursor(document()->findBlock(start)).setBlockFormat(parsed.begin().blockFormat());
-    scrollToEnd();
+    cursor.endEditBlock();
 }
 
 void HistoryView::scrollToEnd()
@@ -67,18 +110,23 @@ void HistoryView::scrollToEnd()
 
 QVariant HistoryView::loadResource(int type, const QUrl& name)
 {
-    // Whatever is refused comes back as an empty value rather than none:
-    // given none, the document would read the file itself.
-    if (type != QTextDocument::ImageResource || m_programDir.isEmpty())
+    // Whatever is refused comes back as some value rather than none: given
+    // none, or an empty picture, the document reads the file itself.
+    if (type != QTextDocument::ImageResource)
         return QVariant(QByteArray());
+    QImage refused(1, 1, QImage::Format_ARGB32);
+    refused.fill(Qt::transparent);
+    if (m_programDir.isEmpty())
+        return QVariant(refused);
     QString path = name.isLocalFile()
                        ? name.toLocalFile()
                        : QUrl::fromPercentEncoding(name.toString(QUrl::FullyEncoded).toLatin1());
     const QFileInfo file(resolvePath(path));
     const QString real = file.canonicalFilePath();
     if (!real.startsWith(m_programDir + u'/') || !file.isFile() || file.size() > kMaxPictureBytes)
-        return QVariant(QImage());
-    return QVariant(QImage(real));
+        return QVariant(refused);
+    const QImage picture(real);
+    return QVariant(picture.isNull() ? refused : picture);
 }
 
 } // namespace zuv::chat

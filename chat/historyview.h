@@ -16,8 +16,13 @@ public:
     // The folder pictures may come from.
     void setProgramDir(const QString& dir);
 
-    // Shows a whole page, scrolled to its end marker.
+    // Shows a page scrolled to its end marker. Of a long page the last
+    // entries come first; earlier ones follow as the view is scrolled to
+    // its top.
     void showPage(const QString& page);
+    // Puts the next earlier entries above the shown ones; false when all
+    // are shown.
+    bool showEarlier();
     // Adds an entry at the end of the shown page and scrolls to it; the rest
     // of the page is not rendered again.
     void appendEntry(const QString& entry);
@@ -31,9 +36,12 @@ signals:
 
 private:
     void scrollToEnd();
+    // Inserts entries at a position; the first paragraph keeps its format.
+    void insertEntries(int position, const QString& entries);
 
     QString m_programDir;
     bool m_showsPage = false;
+    QString m_earlier; // entries of the page not shown yet, oldest first
 };
 
 } // namespace zuv::chat

@@ -148,6 +148,47 @@ QString decodeEscapes(const QString& html)
     return out;
 }
 
+namespace {
+
+// Where the last `count` entries of text[from…] begin; `from` when there
+// are no more than that.
+qsizetype lastEntriesStart(const QString& text, qsizetype from, int count)
+{
+    qsizetype at = text.size();
+    for (int found = 0; found < count; ++found) {
+        if (at <= from)
+            return from;
+        const qsizetype previous = text.lastIndexOf(kEntryStart, at - 1);
+        if (previous < from)
+            return from;
+        at = previous;
+    }
+    return at;
+}
+
+} // namespace
+
+PageTail pageTail(const QString& page, int count)
+{
+    const qsizetype first = page.indexOf(kEntryStart);
+    if (first < 0)
+        return {page, {}};
+    const qsizetype cut = lastEntriesStart(page, first, count);
+    if (cut <= first)
+        return {page, {}};
+    QString shown = page.left(first);
+    shown += QStringView(page).sliced(cut);
+    return {shown, page.mid(first, cut - first)};
+}
+
+QString takeLastEntries(QString& entries, int count)
+{
+    const qsizetype cut = lastEntriesStart(entries, 0, count);
+    QString taken = entries.mid(cut);
+    entries.truncate(cut);
+    return taken;
+}
+
 MergedPage mergeEntry(const QString& stored, const QString& entry, const QString& programDir)
 {
     QString page = joinedLines(stored);
@@ -160,15 +201,47 @@ MergedPage mergeEntry(const QString& stored, const QString& entry, const QString
     page += kEndMarker;
     page += kPageEnd;
     MergedPage merged{page, entry};
-    if (merged.page.contains(u"**")) {
+    if (merged.page.contains(u"**"))
         merged.page = SmileFinder(merged.page, programDir);
-        merged.entry = SmileFinder(merged.entry, programDir);
-    }
-    if (merged.page.contains(u"*.")) {
+    if (merged.page.contains(u"*."))
         merged.page = decodeEscapes(merged.page);
-        merged.entry = decodeEscapes(merged.entry);
-    }
+    merged.entry = convertEntry(entry, programDir);
     return merged;
+}
+
+// The same as converting a whole page: no code or escape can reach across
+// the tags an entry begins and ends with.
+QString convertEntry(const QString& entry, const QString& programDir)
+{
+    QString converted = entry;
+    if (converted.contains(u"**"))
+        converted = SmileFinder(converted, programDir);
+    if (converted.contains(u"*."))
+        converted = decodeEscapes(converted);
+    return converted;
+}
+
+bool needsConversion(QByteArrayView bytes)
+{
+    if (bytes.contains('\n'))
+        return true;
+    for (qsizetype at = bytes.indexOf('*'); at >= 0; at = bytes.indexOf('*', at + 1)) {
+        const QByteArrayView rest = bytes.sliced(at);
+        if (rest.size() >= 4 && rest[1] == '*') {
+            const int code = (rest[2] - '0') * 10 + (rest[3] - '0');
+            if (isDigit(QChar(rest[2])) && isDigit(QChar(rest[3])) && code >= 1 && code <= 12)
+                return true;
+        }
+        if (rest.size() >= 2 && rest[1] == '.') {
+            for (const Decoding& d : kDecodings) {
+                if (rest.size() >= d.escaped.size() &&
+                    QString::fromLatin1(rest.first(d.escaped.size()))
+                            .compare(d.escaped, Qt::CaseInsensitive) == 0)
+                    return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace zuv::chat

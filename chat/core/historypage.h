@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -12,6 +13,9 @@ inline constexpr QStringView kPageEnd = u"</BODY></HTML>";
 // A new, empty history page (one line, without its line end); the font size
 // of received text is baked in.
 QString emptyHistoryPage(const QString& fontSize);
+
+// Every entry begins with its header paragraph.
+inline constexpr QStringView kEntryStart = u"<P class=header>";
 
 // The style sheet of a page, the text inside its first <STYLE> element.
 QString pageStyleSheet(const QString& page);
@@ -37,5 +41,26 @@ struct MergedPage
 // before its end marker. Smileys and escapes are converted over the whole
 // page, so text that came in by any route ends up converted.
 MergedPage mergeEntry(const QString& stored, const QString& entry, const QString& programDir);
+
+// The entry with smileys and escapes converted, as mergeEntry leaves it.
+QString convertEntry(const QString& entry, const QString& programDir);
+
+// True when the text holds something mergeEntry would change there: a line
+// end, a smiley code or one of the three decoded escapes. A page written by
+// this program never does before its end marker.
+bool needsConversion(QByteArrayView pageBytes);
+
+// A long page split for showing: the page with only its last entries, and
+// the entries before them (oldest first). A page without entries, or with
+// no more than `count`, is shown whole.
+struct PageTail
+{
+    QString shown;
+    QString older;
+};
+PageTail pageTail(const QString& page, int count);
+
+// Takes the last `count` entries off `entries` and returns them.
+QString takeLastEntries(QString& entries, int count);
 
 } // namespace zuv::chat

@@ -331,3 +331,46 @@ TEST(HistoryFile, AKilledWriterNeverLeavesAPartPage)
         ASSERT_TRUE(bytes.endsWith(tail)) << "round " << round << ", " << bytes.size() << " bytes";
     }
 }
+
+TEST(HistoryFile, AddingGivesTheMergedPageWhetherTheStoredPartIsKeptOrConverted)
+{
+    zuvtest::TempSuite suite;
+    const QString head = emptyHistoryPage(u"11"_s).chopped(kEnd.size());
+    const QString entry = historyEntry(u"from"_s, u"Eva"_s, u"t"_s, u"nový **02 *.plus"_s);
+    // Clean as written by the window, with the marker in another case; then
+    // with an old line break, a smiley code and an escape left in it.
+    for (const QString& stored :
+         {head + u"<P>**13 *.u1</P><a NAME=zuv_END></a></BODY></HTML>\r\n"_s,
+          head + u"<P>řádek\r\n**04 *.AND</P>"_s + kEnd + u"\r\n"_s}) {
+        suite.write(u"Cache/h.htm"_s, zuv::CodePage::encode(stored));
+        const HistoryFile file(suite.path(u"Cache/h.htm"_s));
+        const MergedPage expected = mergeEntry(stored, entry, u"/z"_s);
+        const auto added = file.add(entry, u"/z"_s);
+        EXPECT_TRUE(added.written);
+        EXPECT_EQ(added.entry, expected.entry);
+        EXPECT_EQ(suite.read(u"Cache/h.htm"_s), zuv::CodePage::encode(expected.page) + "\r\n")
+            << stored.toStdString();
+    }
+}
+
+TEST(HistoryPage, ALongPageIsShownFromItsLastEntries)
+{
+    const QString head = emptyHistoryPage(u"11"_s).chopped(kEnd.size());
+    QString entries;
+    for (int i = 0; i < 5; ++i)
+        entries += historyEntry(u"from"_s, u"Eva"_s, u"t"_s, QString::number(i));
+    const PageTail tail = pageTail(head + entries + kEnd, 2);
+    const qsizetype third = entries.indexOf(kEntryStart, entries.indexOf(kEntryStart, 1) + 1);
+    const qsizetype fourth = entries.indexOf(kEntryStart, third + 1);
+    EXPECT_EQ(tail.shown, head + entries.mid(fourth) + kEnd);
+    EXPECT_EQ(tail.older, entries.left(fourth));
+    QString older = tail.older;
+    EXPECT_EQ(takeLastEntries(older, 2), entries.mid(entries.indexOf(kEntryStart, 1),
+                                                     fourth - entries.indexOf(kEntryStart, 1)));
+    EXPECT_EQ(takeLastEntries(older, 2), entries.left(entries.indexOf(kEntryStart, 1)));
+    EXPECT_TRUE(older.isEmpty());
+    // Short pages and pages without entries are shown whole.
+    EXPECT_EQ(pageTail(head + entries + kEnd, 5).shown, head + entries + kEnd);
+    EXPECT_TRUE(pageTail(head + entries + kEnd, 5).older.isEmpty());
+    EXPECT_EQ(pageTail(u"<P>cizí</P>"_s, 1).shown, u"<P>cizí</P>"_s);
+}
