@@ -175,7 +175,7 @@ TEST(ChatEndToEnd, TheRobotAnswersAndItsAnswerComesToTheOpenWindow)
     ASSERT_TRUE(suite.zuvd.started());
     suite.startMessengers(false);
     chat::Form1& chat = suite.openChatA(u"Zuv robot"_s, u"100000"_s);
-    chat.Text1.setPlainText(u"Ahoj robote"_s);
+    chat.Text1.setPlainText(u"Ahoj robote, jak se máš?"_s);
     chat.Command1_Click();
     const QString history = suite.path(u"Cache/100001-100000.htm"_s);
     ASSERT_TRUE(zuvtest::waitFor(
@@ -186,5 +186,5 @@ TEST(ChatEndToEnd, TheRobotAnswersAndItsAnswerComesToTheOpenWindow)
     EXPECT_TRUE(fileText(history).contains(u"Ahoj demo, tady Zuv robot."_s));
     EXPECT_TRUE(chat.WebBrowser1.toPlainText().contains(u"tady Zuv robot"_s));
     ASSERT_EQ(chat.List1.size(), 1);
-    EXPECT_TRUE(chat.List1[0].contains(u"Ahoj robote"_s));
+    EXPECT_TRUE(chat.List1[0].contains(u"Ahoj robote, jak se máš?"_s));
 }

@@ -86,12 +86,12 @@ TEST(Load, AddressGoesAsBuiltWithSpacesAndCzechLettersEncoded)
     });
     server.start();
     const QString url =
-        base(server) + u"/zuv/message_add.php?id=100001&text=Ahoj ěščřžýáíé \\ *.and 50%/x&to=1"_s;
+        base(server) + u"/zuv/message_add.php?id=100001&text=Ahoj ěščřžýáíé \\ *.and 50%/x?&to=1"_s;
     ASSERT_EQ(runLoad(url + u"/@/"_s + suite.dir() + u"\\zuv_add.tt/@/show"_s).exitCode, 0);
     ASSERT_EQ(server.targets().size(), 1u);
     EXPECT_EQ(server.targets()[0],
               "/zuv/message_add.php?id=100001&text=Ahoj%20%EC%9A%E8%F8%9E%FD%E1"
-              "%ED%E9%20\\%20*.and%2050%/x&to=1");
+              "%ED%E9%20\\%20*.and%2050%/x%3F&to=1");
     EXPECT_EQ(suite.read(u"zuv_add.tt"_s), "ok");
     EXPECT_FALSE(QFileInfo::exists(suite.path(u"zuv_add.tt/@/show"_s)));
 }

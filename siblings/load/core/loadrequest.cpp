@@ -2,6 +2,7 @@
 
 #include <foundation/codepage.h>
 #include <foundation/fieldlist.h>
+#include <utility>
 
 namespace zuv::load {
 
@@ -28,9 +29,14 @@ QByteArray wireUrl(const QString& url)
 {
     static const char hex[] = "0123456789ABCDEF";
     QByteArray out;
+    bool inQuery = false;
     for (char c : CodePage::encode(url)) {
         const auto b = static_cast<unsigned char>(c);
-        if (b <= 0x20 || b >= 0x7F) {
+        // A "?" typed into a chat text stands in the query as it is; to a
+        // server it reads the same encoded, and some take a second "?" for
+        // a broken request.
+        const bool laterQuestionMark = c == '?' && std::exchange(inQuery, true);
+        if (b <= 0x20 || b >= 0x7F || laterQuestionMark) {
             out += '%';
             out += hex[b >> 4];
             out += hex[b & 0xF];

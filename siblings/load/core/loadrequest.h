@@ -20,8 +20,8 @@ struct LoadRequest
 std::optional<LoadRequest> parseLoadArgument(const QString& argument);
 
 // The address as it goes on the wire: its Windows-1250 bytes with spaces,
-// control characters and bytes outside ASCII percent-encoded, nothing else
-// changed.
+// control characters, bytes outside ASCII and any "?" after the first
+// percent-encoded, nothing else changed.
 QByteArray wireUrl(const QString& url);
 
 } // namespace zuv::load
