@@ -61,6 +61,14 @@ History& history()
     return h;
 }
 
+// The view as the window holds it, on screen.
+void showWindowOf(HistoryView& view, const History& h)
+{
+    view.setProgramDir(h.dir.path());
+    view.resize(400, 250);
+    view.show();
+}
+
 QString newEntry()
 {
     return historyEntry(u"from"_s, u"Eva"_s, u"10:00:01 (09.12.26)"_s, message(kEntries));
@@ -83,9 +91,7 @@ static void ViewAppendOneEntry(benchmark::State& state)
 {
     History& h = history();
     HistoryView view;
-    view.setProgramDir(h.dir.path());
-    view.resize(400, 250);
-    view.show();
+    showWindowOf(view, h);
     view.showPage(h.page);
     QApplication::processEvents();
     const QString entry = mergeEntry(QString(), newEntry(), h.dir.path()).entry;
@@ -117,9 +123,7 @@ static void ViewReloadPage(benchmark::State& state)
 {
     History& h = history();
     HistoryView view;
-    view.setProgramDir(h.dir.path());
-    view.resize(400, 250);
-    view.show();
+    showWindowOf(view, h);
     for (auto _ : state) {
         view.showPage(h.page);
         QApplication::processEvents();
@@ -132,9 +136,7 @@ static void ViewShowEarlier(benchmark::State& state)
 {
     History& h = history();
     HistoryView view;
-    view.setProgramDir(h.dir.path());
-    view.resize(400, 250);
-    view.show();
+    showWindowOf(view, h);
     view.showPage(h.page);
     QApplication::processEvents();
     for (auto _ : state) {
@@ -150,9 +152,7 @@ static void OpenHistoryToItsEnd(benchmark::State& state)
     History& h = history();
     for (auto _ : state) {
         HistoryView view;
-        view.setProgramDir(h.dir.path());
-        view.resize(400, 250);
-        view.show();
+        showWindowOf(view, h);
         view.showPage(*h.file.read());
         QApplication::processEvents();
         benchmark::DoNotOptimize(view.verticalScrollBar()->value());
