@@ -159,12 +159,3 @@ static void OpenHistoryToItsEnd(benchmark::State& state)
     }
 }
 BENCHMARK(OpenHistoryToItsEnd)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3);
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
