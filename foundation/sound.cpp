@@ -15,13 +15,13 @@ constexpr qint64 kMaxSoundBytes = 16 * 1024 * 1024;
 
 void playOnPulse(const WaveSound& sound)
 {
-    pa_sample_spec spec{};
-    spec.format = sound.bitsPerSample == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
-    spec.rate = quint32(sound.sampleRate);
-    spec.channels = quint8(sound.channels);
+    pa_sample_spec sampleFormat{};
+    sampleFormat.format = sound.bitsPerSample == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
+    sampleFormat.rate = quint32(sound.sampleRate);
+    sampleFormat.channels = quint8(sound.channels);
     int error = 0;
-    pa_simple* stream = pa_simple_new(nullptr, "Zuv", PA_STREAM_PLAYBACK, nullptr, "notice", &spec,
-                                      nullptr, nullptr, &error);
+    pa_simple* stream = pa_simple_new(nullptr, "Zuv", PA_STREAM_PLAYBACK, nullptr, "notice",
+                                      &sampleFormat, nullptr, nullptr, &error);
     if (!stream)
         return;
     if (pa_simple_write(stream, sound.samples.constData(), size_t(sound.samples.size()), &error) ==
