@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <foundation/codepage.h>
 #include <foundation/paths.h>
 #include <foundation/textfile.h>
@@ -66,12 +65,13 @@ HistoryFile::Added HistoryFile::add(const QString& entry, const QString& program
         stored.chop(2);
     const qsizetype cut = lastEndMarker(stored);
     if (cut >= 0 && !needsConversion(stored.first(cut))) {
-        added.entry = convertEntry(entry, programDir);
+        added.entry = convertText(entry, programDir);
         const QByteArray tail =
             CodePage::encode(added.entry) + kEndMarker.toLatin1() + kPageEnd.toLatin1() + "\r\n";
-        QSaveFile file(resolvePath(m_path));
-        added.written = file.open(QIODevice::WriteOnly) && file.write(stored.data(), cut) == cut &&
-                        file.write(tail) == tail.size() && file.commit();
+        QByteArray page;
+        page.reserve(cut + tail.size());
+        page.append(stored.first(cut)).append(tail);
+        added.written = TextFile::writeBytesAtomic(m_path, page);
         return added;
     }
     const MergedPage merged = mergeEntry(CodePage::decode(*bytes), entry, programDir);

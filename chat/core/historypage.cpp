@@ -200,20 +200,14 @@ MergedPage mergeEntry(const QString& stored, const QString& entry, const QString
     page += entry;
     page += kEndMarker;
     page += kPageEnd;
-    MergedPage merged{page, entry};
-    if (merged.page.contains(u"**"))
-        merged.page = SmileFinder(merged.page, programDir);
-    if (merged.page.contains(u"*."))
-        merged.page = decodeEscapes(merged.page);
-    merged.entry = convertEntry(entry, programDir);
-    return merged;
+    return {convertText(page, programDir), convertText(entry, programDir)};
 }
 
-// The same as converting a whole page: no code or escape can reach across
-// the tags an entry begins and ends with.
-QString convertEntry(const QString& entry, const QString& programDir)
+// An entry converted alone comes out as it does within its page: no code or
+// escape can reach across the tags an entry begins and ends with.
+QString convertText(const QString& text, const QString& programDir)
 {
-    QString converted = entry;
+    QString converted = text;
     if (converted.contains(u"**"))
         converted = SmileFinder(converted, programDir);
     if (converted.contains(u"*."))

@@ -42,8 +42,9 @@ struct MergedPage
 // page, so text that came in by any route ends up converted.
 MergedPage mergeEntry(const QString& stored, const QString& entry, const QString& programDir);
 
-// The entry with smileys and escapes converted, as mergeEntry leaves it.
-QString convertEntry(const QString& entry, const QString& programDir);
+// The text with its smiley codes and escapes converted, as mergeEntry leaves
+// both the page and the entry.
+QString convertText(const QString& text, const QString& programDir);
 
 // True when the text holds something mergeEntry would change there: a line
 // end, a smiley code or one of the three decoded escapes. A page written by
