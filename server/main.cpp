@@ -49,6 +49,10 @@ int main(int argc, char** argv)
     HttpFront front(*db, options.config);
     const int port = front.bind(options.host, options.port);
     if (port < 0) {
+        if (addressInUse(options.host, options.port)) {
+            std::fprintf(stderr, "zuvd: %s:%d is in use\n", qPrintable(options.host), options.port);
+            return 2;
+        }
         std::fprintf(stderr, "zuvd: cannot listen on %s:%d\n", qPrintable(options.host),
                      options.port);
         return 1;

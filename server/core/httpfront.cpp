@@ -3,10 +3,14 @@
 #include "requests.h"
 
 #include <QDateTime>
+#include <cerrno>
 #include <foundation/codepage.h>
 #include <httplib.h>
 #include <mutex>
+#include <netdb.h>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace zuv::server {
 namespace {
@@ -76,7 +80,12 @@ struct HttpFront::Impl
     void answer(const httplib::Request& req, httplib::Response& res)
     {
         Reply reply;
-        const auto query = Query::fromBytes(req.params);
+        // httplib keeps only what follows the last "=" of a pair; a chat
+        // text holds "=" of its own ("#" goes as "*./=/").
+        const std::size_t mark = req.target.find('?');
+        const auto query = Query::fromBytes(parseQueryString(
+            mark == std::string::npos ? std::string_view()
+                                      : std::string_view(req.target).substr(mark + 1)));
         if (!query || !isTextBytes(req.path)) {
             reply = Reply::badRequest();
         } else {
@@ -99,6 +108,12 @@ HttpFront::HttpFront(Database& db, const ServerConfig& config)
     // Headers and body go out as separate writes; without this the body
     // waits for the client's delayed acknowledgement.
     d->server.set_tcp_nodelay(true);
+    // httplib's default also sets SO_REUSEPORT, which lets a second server
+    // bind a port that one is listening on and take half its requests.
+    d->server.set_socket_options([](socket_t sock) {
+        const int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     // Callers only send GET; a body is never needed, so a big one is refused.
     d->server.set_payload_max_length(kMaxValueBytes);
     d->server.Get(R"([\s\S]*)", [this](const httplib::Request& req, httplib::Response& res) {
@@ -154,6 +169,29 @@ void HttpFront::stop()
         d->server.stop();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+}
+
+bool addressInUse(const QString& host, int port)
+{
+    addrinfo hints = {};
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    const std::string service = std::to_string(port);
+    if (::getaddrinfo(host.toStdString().c_str(), service.c_str(), &hints, &found) != 0)
+        return false;
+    bool inUse = false;
+    for (const addrinfo* a = found; a && !inUse; a = a->ai_next) {
+        const int sock = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+        if (sock < 0)
+            continue;
+        const int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        inUse = ::bind(sock, a->ai_addr, a->ai_addrlen) != 0 && errno == EADDRINUSE;
+        ::close(sock);
+    }
+    ::freeaddrinfo(found);
+    return inUse;
 }
 
 } // namespace zuv::server

@@ -36,4 +36,7 @@ private:
 // that is a plain host[:port], else the socket's own address.
 QString requestBase(const std::string& hostHeader, const std::string& localAddress, int localPort);
 
+// True when another socket is bound to host:port (a second server on it).
+bool addressInUse(const QString& host, int port);
+
 } // namespace zuv::server

@@ -16,6 +16,59 @@ bool isTextBytes(std::string_view bytes)
     return true;
 }
 
+namespace {
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// "%XX" becomes its byte; a "%" not followed by two hex digits stays as it is.
+std::string percentDecoded(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '+') {
+            out += ' ';
+        } else if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+                   hexValue(text[i + 2]) >= 0) {
+            out += char(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+            i += 2;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::multimap<std::string, std::string> parseQueryString(std::string_view query)
+{
+    std::multimap<std::string, std::string> pairs;
+    while (!query.empty()) {
+        const std::size_t amp = query.find('&');
+        const std::string_view pair = query.substr(0, amp);
+        query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
+        if (pair.empty())
+            continue;
+        const std::size_t eq = pair.find('=');
+        const std::string_view key = pair.substr(0, eq);
+        const std::string_view value =
+            eq == std::string_view::npos ? std::string_view() : pair.substr(eq + 1);
+        pairs.emplace(percentDecoded(key), percentDecoded(value));
+    }
+    return pairs;
+}
+
 std::optional<Query> Query::fromBytes(const std::multimap<std::string, std::string>& raw)
 {
     Query query;

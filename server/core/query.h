@@ -16,6 +16,11 @@ inline constexpr std::size_t kMaxValueBytes = 64 * 1024;
 // bytes but tab, and none of the five bytes that have no character.
 bool isTextBytes(std::string_view bytes);
 
+// The key and value pairs of a query string ("id=1&text=a=b c"): a pair is
+// split at its first "=", so a value keeps every "=" after it; both halves
+// are percent-decoded and "+" reads as a space. Empty pairs are skipped.
+std::multimap<std::string, std::string> parseQueryString(std::string_view query);
+
 // The keys and values of a request, decoded from Windows-1250 bytes. When a
 // key comes more than once, its first value counts.
 class Query

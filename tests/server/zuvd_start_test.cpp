@@ -159,4 +159,22 @@ TEST(ZuvdStartTest, RefusesBadArgumentsAndUnusableFiles)
     }
 }
 
+TEST(ZuvdStartTest, ASecondServerOnAPortInUseIsRefused)
+{
+    Zuvd first;
+    ASSERT_TRUE(first.started());
+    const QString address = u"127.0.0.1:"_s + QString::number(first.port());
+    QTemporaryDir dir;
+    QProcess second;
+    second.start(suitePath(u"zuvd"_s),
+                 {u"--db"_s, dir.path() + u"/x.db"_s, u"--listen"_s, address});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 2);
+    EXPECT_EQ(second.readAllStandardError(), "zuvd: " + address.toLatin1() + " is in use\n");
+    EXPECT_FALSE(second.readAllStandardOutput().startsWith("zuvd listening"));
+    // The first one still answers every request.
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(first.get("/server.tt?/").status, 200);
+}
+
 } // namespace
