@@ -41,8 +41,8 @@ int main(int argc, char** argv)
     transfer.join();
 
     if (!result.ok) {
-        std::fprintf(stderr, "%s: %s: %s\n", qPrintable(name), url.constData(),
-                     qPrintable(result.error));
+        std::fprintf(stderr, "%s: %s: %s\n", qPrintable(name),
+                     qPrintable(zuv::load::shownAddress(url)), qPrintable(result.error));
         return 1;
     }
     if (name == u"load2")

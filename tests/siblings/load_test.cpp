@@ -86,12 +86,13 @@ TEST(Load, AddressGoesAsBuiltWithSpacesAndCzechLettersEncoded)
     });
     server.start();
     const QString url =
-        base(server) + u"/zuv/message_add.php?id=100001&text=Ahoj ěščřžýáíé \\ *.and 50%/x?&to=1"_s;
+        base(server) +
+        u"/zuv/message_add.php?id=100001&h=a#b&text=Ahoj ěščřžýáíé \\ *.and 50%/x?#&to=1"_s;
     ASSERT_EQ(runLoad(url + u"/@/"_s + suite.dir() + u"\\zuv_add.tt/@/show"_s).exitCode, 0);
     ASSERT_EQ(server.targets().size(), 1u);
     EXPECT_EQ(server.targets()[0],
-              "/zuv/message_add.php?id=100001&text=Ahoj%20%EC%9A%E8%F8%9E%FD%E1"
-              "%ED%E9%20\\%20*.and%2050%/x%3F&to=1");
+              "/zuv/message_add.php?id=100001&h=a%23b&text=Ahoj%20%EC%9A%E8%F8%9E%FD%E1"
+              "%ED%E9%20\\%20*.and%2050%/x%3F%23&to=1");
     EXPECT_EQ(suite.read(u"zuv_add.tt"_s), "ok");
     EXPECT_FALSE(QFileInfo::exists(suite.path(u"zuv_add.tt/@/show"_s)));
 }
@@ -163,9 +164,13 @@ TEST(Load, FailureWritesNothing)
     const QString closedPort = u"http://127.0.0.1:1/x"_s;
     for (const QString& url : {base(server) + u"/missing"_s, base(server) + u"/error"_s,
                                base(server) + u"/loop"_s, closedPort}) {
-        const LoadRun run = runLoad(url + u"/@/"_s + suite.dir() + u"/zuvlogin.tt"_s);
+        // The password never reaches the terminal: scheme, host and path do.
+        const QString query = u"?id=100001&h=tajne#heslo"_s;
+        const LoadRun run = runLoad(url + query + u"/@/"_s + suite.dir() + u"/zuvlogin.tt"_s);
         EXPECT_EQ(run.exitCode, 1) << url.toStdString();
-        EXPECT_FALSE(run.error.isEmpty());
+        EXPECT_TRUE(run.error.startsWith(u"load: "_s + url + u": "_s)) << run.error.toStdString();
+        EXPECT_FALSE(run.error.contains(u"tajne"_s)) << run.error.toStdString();
+        EXPECT_FALSE(run.error.contains(u"heslo"_s)) << run.error.toStdString();
         EXPECT_FALSE(QFileInfo::exists(suite.path(u"zuvlogin.tt"_s))) << url.toStdString();
     }
     EXPECT_TRUE(QDir(suite.dir()).entryList({u"zuvlogin*"_s}).isEmpty());

@@ -1,5 +1,6 @@
 #include "loadrequest.h"
 
+#include <QUrl>
 #include <foundation/codepage.h>
 #include <foundation/fieldlist.h>
 #include <utility>
@@ -34,9 +35,10 @@ QByteArray wireUrl(const QString& url)
         const auto b = static_cast<unsigned char>(c);
         // A "?" typed into a chat text stands in the query as it is; to a
         // server it reads the same encoded, and some take a second "?" for
-        // a broken request.
+        // a broken request. A "#" would end the address there: whatever a
+        // password or a text holds after it would never be sent.
         const bool laterQuestionMark = c == '?' && std::exchange(inQuery, true);
-        if (b <= 0x20 || b >= 0x7F || laterQuestionMark) {
+        if (b <= 0x20 || b >= 0x7F || laterQuestionMark || c == '#') {
             out += '%';
             out += hex[b >> 4];
             out += hex[b & 0xF];
@@ -45,6 +47,12 @@ QByteArray wireUrl(const QString& url)
         }
     }
     return out;
+}
+
+QString shownAddress(const QByteArray& wireUrl)
+{
+    return QUrl::fromEncoded(wireUrl).toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery |
+                                               QUrl::RemoveFragment | QUrl::FullyEncoded);
 }
 
 } // namespace zuv::load

@@ -20,8 +20,12 @@ struct LoadRequest
 std::optional<LoadRequest> parseLoadArgument(const QString& argument);
 
 // The address as it goes on the wire: its Windows-1250 bytes with spaces,
-// control characters, bytes outside ASCII and any "?" after the first
+// control characters, bytes outside ASCII, "#" and any "?" after the first
 // percent-encoded, nothing else changed.
 QByteArray wireUrl(const QString& url);
+
+// The address as a message may show it: scheme, host and path, never the
+// query (it carries the password) or a user name.
+QString shownAddress(const QByteArray& wireUrl);
 
 } // namespace zuv::load
