@@ -12,6 +12,8 @@
 #include <QWidget>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +23,9 @@ extern char** environ;
 
 namespace zuv {
 namespace {
+
+// Where a program of the suite finds the argument it was started with.
+constexpr char kArgumentVariable[] = "ZUV_ARGUMENT";
 
 QString dropExe(QString name)
 {
@@ -48,17 +53,47 @@ void logLaunch(const QString& style, const QString& program, const QString& argu
     log.write((style + u'\t' + program + u'\t' + argument + u'\n').toUtf8());
 }
 
+// Programs of the suite that take their argument from the environment.
+bool isSuiteProgram(const QString& path)
+{
+    static const QStringList names = {
+        QStringLiteral("zuv"),         QStringLiteral("msg"),        QStringLiteral("sorvanta"),
+        QStringLiteral("ZuvRecorder"), QStringLiteral("Postrel"),    QStringLiteral("load"),
+        QStringLiteral("load2"),       QStringLiteral("ZuvBrowser"),
+    };
+    const QFileInfo file(path);
+    if (!names.contains(file.fileName()))
+        return false;
+    const QString folder = file.absolutePath();
+    return folder == QFileInfo(programDir()).absoluteFilePath() ||
+           (QCoreApplication::instance() && folder == QCoreApplication::applicationDirPath());
+}
+
+// "NAME=value" of the launcher's own variables.
+bool isLauncherEntry(const char* entry)
+{
+    for (const QByteArrayView name :
+         {QByteArrayView("ZUV_SHOW"), QByteArrayView(kArgumentVariable)}) {
+        if (qstrncmp(entry, name.data(), name.size()) == 0 && entry[name.size()] == '=')
+            return true;
+    }
+    return false;
+}
+
 // fork, setsid, fork, exec: the started program is nobody's child to wait
-// for. A pipe closed by exec tells whether the exec itself worked.
-bool spawnDetached(const QByteArray& program, const QByteArray* argument, int style)
+// for. Through a pipe that exec closes the started program tells its
+// process id, and whether the exec itself failed.
+bool spawnDetached(const QByteArray& program, const QByteArray* argument, int style,
+                   bool argumentInEnvironment, qint64* startedPid)
 {
     std::vector<QByteArray> envStore;
-    const QByteArray showEntry = "ZUV_SHOW=" + QByteArray::number(style);
     for (char** e = environ; *e; ++e) {
-        if (qstrncmp(*e, "ZUV_SHOW=", 9) != 0)
+        if (!isLauncherEntry(*e))
             envStore.emplace_back(*e);
     }
-    envStore.push_back(showEntry);
+    envStore.push_back("ZUV_SHOW=" + QByteArray::number(style));
+    if (argument && argumentInEnvironment)
+        envStore.push_back(QByteArray(kArgumentVariable) + '=' + *argument);
     std::vector<char*> envp;
     for (QByteArray& entry : envStore)
         envp.push_back(entry.data());
@@ -67,7 +102,7 @@ bool spawnDetached(const QByteArray& program, const QByteArray* argument, int st
     QByteArray programCopy = program;
     QByteArray argumentCopy = argument ? *argument : QByteArray();
     std::vector<char*> argv{programCopy.data()};
-    if (argument)
+    if (argument && !argumentInEnvironment)
         argv.push_back(argumentCopy.data());
     argv.push_back(nullptr);
 
@@ -88,8 +123,10 @@ bool spawnDetached(const QByteArray& program, const QByteArray* argument, int st
             sigset_t none;
             sigemptyset(&none);
             ::sigprocmask(SIG_SETMASK, &none, nullptr);
-            ::signal(SIGPIPE, SIG_DFL);
-            ::signal(SIGCHLD, SIG_DFL);
+            for (int sig : {SIGPIPE, SIGCHLD, SIGINT, SIGTERM})
+                ::signal(sig, SIG_DFL);
+            const pid_t self = ::getpid();
+            [[maybe_unused]] auto told = ::write(pipeFds[1], &self, sizeof self);
             ::execve(argv[0], argv.data(), envp.data());
             const int error = errno;
             [[maybe_unused]] auto written = ::write(pipeFds[1], &error, sizeof error);
@@ -101,13 +138,25 @@ bool spawnDetached(const QByteArray& program, const QByteArray* argument, int st
     int status = 0;
     while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
     }
-    int execError = 0;
-    ssize_t got;
-    do {
-        got = ::read(pipeFds[0], &execError, sizeof execError);
-    } while (got < 0 && errno == EINTR);
+    // The process id, then nothing more when the exec worked.
+    char told[sizeof(pid_t) + sizeof(int)];
+    size_t got = 0;
+    while (got < sizeof told) {
+        const ssize_t n = ::read(pipeFds[0], told + got, sizeof told - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += size_t(n);
+    }
     ::close(pipeFds[0]);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
+    const bool started = WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == sizeof(pid_t);
+    if (started && startedPid) {
+        pid_t pid = 0;
+        std::memcpy(&pid, told, sizeof pid);
+        *startedPid = pid;
+    }
+    return started;
 }
 
 QUrl urlFor(const QString& text)
@@ -128,7 +177,8 @@ bool openWithDesktop(const QString& target)
         return QDesktopServices::openUrl(url);
     const QString opener = findProgram(QStringLiteral("xdg-open"));
     const QByteArray encodedUrl = url.toEncoded();
-    return !opener.isEmpty() && spawnDetached(QFile::encodeName(opener), &encodedUrl, 1);
+    return !opener.isEmpty() &&
+           spawnDetached(QFile::encodeName(opener), &encodedUrl, 1, false, nullptr);
 }
 
 } // namespace
@@ -154,7 +204,7 @@ QString findProgram(const QString& name)
     return {};
 }
 
-bool Shell(const QString& commandLine, int style)
+bool Shell(const QString& commandLine, int style, qint64* startedPid)
 {
     const qsizetype space = commandLine.indexOf(u' ');
     const QString program = space < 0 ? commandLine : commandLine.left(space);
@@ -171,7 +221,28 @@ bool Shell(const QString& commandLine, int style)
     if (path.isEmpty())
         return false;
     const QByteArray encodedArgument = CodePage::encode(argument);
-    return spawnDetached(QFile::encodeName(path), hasArgument ? &encodedArgument : nullptr, style);
+    // Launch strings carry passwords, and any local user reads a command
+    // line; the environment only the same user can read.
+    return spawnDetached(QFile::encodeName(path), hasArgument ? &encodedArgument : nullptr, style,
+                         isSuiteProgram(path), startedPid);
+}
+
+bool programRunning(qint64 pid)
+{
+    if (pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno != EPERM))
+        return false;
+    // An ended program nobody has reaped yet still has its process id.
+    char path[32];
+    std::snprintf(path, sizeof path, "/proc/%lld/stat", static_cast<long long>(pid));
+    std::FILE* stat = std::fopen(path, "re");
+    if (!stat)
+        return true;
+    char line[512] = {};
+    const size_t got = std::fread(line, 1, sizeof line - 1, stat);
+    std::fclose(stat);
+    // "pid (name) S …": the state follows the last ")", as a name may hold one.
+    const char* close = std::strrchr(line, ')');
+    return !(got > 0 && close && close[1] == ' ' && (close[2] == 'Z' || close[2] == 'X'));
 }
 
 bool OpenURLInShell(const QString& text)
@@ -192,11 +263,15 @@ ProgramStart takeProgramStart(int argc, char** argv)
         start.showStyle = style;
     qunsetenv("ZUV_SHOW");
 
-    QByteArray joined;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1)
-            joined += ' ';
-        joined += argv[i];
+    QByteArray joined = qgetenv(kArgumentVariable);
+    if (qEnvironmentVariableIsSet(kArgumentVariable)) {
+        qunsetenv(kArgumentVariable); // the password must not reach its children
+    } else {
+        for (int i = 1; i < argc; ++i) {
+            if (i > 1)
+                joined += ' ';
+            joined += argv[i];
+        }
     }
     start.argument = CodePage::decodeArgument(joined, start.startedBySuite);
     return start;

@@ -17,10 +17,17 @@ enum ShowStyle : int
 // Starts a program detached. The text before the first space names it ("\"
 // counts as "/", a trailing ".exe" is dropped); everything after that space
 // reaches the program as one argument, byte for byte in Windows-1250, with no
-// shell in between. A bare name is looked up in the program folder, then
-// beside the running executable, then on PATH. "explorer <target>" opens the
-// target with the desktop instead. False when the program cannot be started.
-bool Shell(const QString& commandLine, int style);
+// shell in between. A program of the suite (found in the program folder or
+// beside the running executable) gets it in $ZUV_ARGUMENT, which only the
+// same user can read, and shows only its name in the process list; any other
+// program gets it as its command-line argument. A bare name is looked up in
+// the program folder, then beside the running executable, then on PATH.
+// "explorer <target>" opens the target with the desktop instead. False when
+// the program cannot be started; else `startedPid` gets its process id.
+bool Shell(const QString& commandLine, int style, qint64* startedPid = nullptr);
+
+// True while the process with this id runs.
+bool programRunning(qint64 pid);
 
 // Opens a web address or a document with the desktop's default handler.
 bool OpenURLInShell(const QString& text);
@@ -29,8 +36,8 @@ bool OpenURLInShell(const QString& text);
 QString findProgram(const QString& name);
 
 // What the suite's launcher handed to this process. Call before the
-// QApplication exists (it may strip arguments of its own). Clears ZUV_SHOW so
-// programs started from here do not inherit it.
+// QApplication exists (it may strip arguments of its own). Clears ZUV_SHOW
+// and ZUV_ARGUMENT so programs started from here do not inherit them.
 struct ProgramStart
 {
     QString argument; // the single argument, or all arguments joined by spaces

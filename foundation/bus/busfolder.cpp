@@ -1,5 +1,7 @@
 #include "busfolder.h"
 
+#include "../shell.h"
+
 #include <QFile>
 #include <cerrno>
 #include <csignal>
@@ -21,11 +23,6 @@ quint64 captionHash(const QByteArray& caption)
         hash *= 0x100000001b3ULL;
     }
     return hash;
-}
-
-bool processAlive(qint64 pid)
-{
-    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
 }
 
 bool makePrivateFolder(const QByteArray& path)
@@ -123,7 +120,7 @@ QList<Entry> liveEntries(const QByteArray* caption)
             continue; // the ".title" side files and anything else
         Entry entry;
         entry.socketPath = dir + u'/' + QFile::decodeName(name);
-        if (!processAlive(pid)) {
+        if (!programRunning(pid)) {
             removeEntry(entry.socketPath);
             continue;
         }

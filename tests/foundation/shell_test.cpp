@@ -42,6 +42,36 @@ TEST(Shell, HostileArgumentArrivesAsOneArgumentByteForByte)
     EXPECT_EQ(zuvtest::logLines(suite.shellLog()), QStringList{u"4\targdump.exe\t"_s + argument});
 }
 
+TEST(Shell, ProgramsOfTheSuiteTakeTheirArgumentOutOfTheProcessList)
+{
+    // The same program under a suite name in the program folder, and elsewhere.
+    const QString argument = u"http://h/zuv/all.php?id=100001&h=tajné/@//d/zuv.tt"_s;
+    {
+        LaunchFixture suite(u"load2"_s);
+        qint64 pid = 0;
+        ASSERT_TRUE(Shell(u"load2.exe "_s + argument, SW_SHOWNOACTIVATE, &pid));
+        EXPECT_GT(pid, 0);
+        EXPECT_EQ(suite.waitForDump(),
+                  "argc=1\nshow=4\nenvironment=" + zuvtest::cp1250(argument) + "\n");
+        EXPECT_EQ(zuvtest::logLines(suite.shellLog()), QStringList{u"4\tload2.exe\t"_s + argument});
+        EXPECT_TRUE(zuvtest::waitFor([&] { return !programRunning(pid); }));
+    }
+    {
+        LaunchFixture suite(u"Pelsh"_s);
+        ASSERT_TRUE(Shell(u"Pelsh.exe "_s + argument, SW_SHOWNORMAL));
+        EXPECT_EQ(suite.waitForDump(), "argc=2\nshow=1\n" + zuvtest::cp1250(argument) + "\n");
+    }
+    // A program of the suite finds it there, and its own children do not.
+    zuvtest::TempSuite suite;
+    suite.setEnv("ZUV_SHOW", "4");
+    suite.setEnv("ZUV_ARGUMENT", zuvtest::cp1250(u"Čau/@/x"_s));
+    QByteArray name = "msg";
+    char* argv[] = {name.data(), nullptr};
+    const ProgramStart start = takeProgramStart(1, argv);
+    EXPECT_EQ(start.argument, u"Čau/@/x"_s);
+    EXPECT_FALSE(qEnvironmentVariableIsSet("ZUV_ARGUMENT"));
+}
+
 TEST(Shell, ProgramNamesAndArguments)
 {
     struct Row

@@ -13,6 +13,9 @@ int main(int argc, char** argv)
         return 3;
     const char* show = std::getenv("ZUV_SHOW");
     std::fprintf(file, "argc=%d\nshow=%s\n", argc, show ? show : "");
+    // What a program of the suite finds in place of its argument.
+    if (const char* argument = std::getenv("ZUV_ARGUMENT"))
+        std::fprintf(file, "environment=%s\n", argument);
     for (int i = 1; i < argc; ++i) {
         std::fwrite(argv[i], 1, std::strlen(argv[i]), file);
         std::fputc('\n', file);
