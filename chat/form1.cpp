@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QTextCursor>
 #include <cstdio>
 #include <foundation/bus/sendmessage.h>
 #include <foundation/bus/windowproc.h>
@@ -19,16 +20,19 @@
 #include <foundation/shell.h>
 #include <foundation/sound.h>
 #include <foundation/textfile.h>
+#include <utility>
 
 namespace zuv::chat {
 namespace {
 
 const QString kMessengerCaption = QStringLiteral("Zuv - Sorvanta");
+const QString kNotSent = QStringLiteral("Zprávu se nepodařilo odeslat, server neodpovídá.");
 
-QString replyFilePath()
-{
-    return programDir() + QStringLiteral("/zuv_add.tt");
-}
+// As fast as the messenger's quickest refresh, so that the sent text is in
+// before the answer to it can come.
+constexpr int kAnswerPollMs = 100;
+// The downloader gives up after 60 s; after that no answer comes.
+constexpr qint64 kDownloaderLimitMs = 65000;
 
 } // namespace
 
@@ -37,7 +41,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     buildWindow();
     Timer1.setInterval(5000);
     Timer2.setInterval(5000);
-    WaitForAns.setInterval(500);
+    WaitForAns.setInterval(kAnswerPollMs);
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(&Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(&WaitForAns, &QTimer::timeout, this, &Form1::WaitForAns_Timer);
@@ -67,9 +71,11 @@ bool Form1::Form_Load(const QString& commandLine)
     SetSubclass(true);
     m_history =
         HistoryFile(HistoryFile::pathFor(programDir(), m_settings.OwnId, m_settings.ContactId));
+    m_replyFile = resolvePath(replyFileFor(m_settings, programDir()));
     TestHTMLex();
     showHistory();
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Zuv: ") + m_settings.ContactNick);
+    Text1.setFocus();
     Timer1.start();
     Timer2.start();
     return true;
@@ -104,7 +110,16 @@ void Form1::ReceiveMessage(const QString& data)
     const IncomingMessage message = parseIncomingMessage(data);
     const QString time = formatMessageTime(message.time);
     List1.append(time + QStringLiteral(": ") + message.text);
-    MakeHTML(QString(), message.nick, message.text, time, QStringLiteral("from"));
+    // An answer to the text on its way must not stand above that text.
+    if (isSending())
+        m_held.append({message.nick, time, message.text});
+    else
+        showReceived(message.nick, time, message.text);
+}
+
+void Form1::showReceived(const QString& nick, const QString& time, const QString& text)
+{
+    MakeHTML(QString(), nick, text, time, QStringLiteral("from"));
     OznamPrijetiZpravy();
 }
 
@@ -127,28 +142,77 @@ void Form1::Command1_Click()
     const QString typed = Text1.toPlainText();
     if (typed.isEmpty())
         return;
-    // A reply left from an earlier send must not pass for this one's.
-    QFile::remove(resolvePath(replyFilePath()));
-    const QString command = sendCommandLine(m_settings, programDir(), textForServer(typed));
-    // Without a downloader nothing goes out; the text stays to be sent again.
-    if (!Shell(command, SW_SHOWNOACTIVATE))
-        return;
-    WaitForAns.start();
+    // One text at a time goes out, so each answer is known for its text and
+    // the texts stay in the order they were written.
+    if (isSending())
+        m_outbox.append(typed);
+    else if (!startSend(typed))
+        return; // without a downloader nothing goes out; the text stays to be sent again
     Text1.clear();
+}
+
+bool Form1::startSend(const QString& typed)
+{
+    // A reply left from an earlier send must not pass for this one's.
+    QFile::remove(m_replyFile);
+    const QString command = sendCommandLine(m_settings, m_replyFile, textForServer(typed));
+    if (!Shell(command, SW_SHOWNOACTIVATE, &m_downloaderPid))
+        return false;
+    m_sending = typed;
+    m_sendClock.start();
+    WaitForAns.start();
+    return true;
 }
 
 void Form1::WaitForAns_Timer()
 {
-    const QFileInfo reply(resolvePath(replyFilePath()));
-    if (!reply.exists() || reply.size() <= 0)
+    // Whether the downloader still runs is asked first: once it has ended,
+    // the reply is there if one ever comes.
+    const bool downloaderEnded = !programRunning(m_downloaderPid);
+    const QFileInfo reply(m_replyFile);
+    if (reply.exists() && reply.size() > 0) {
+        WaitForAns.stop();
+        PridejText();
+        sendFinished();
+    } else if (downloaderEnded || m_sendClock.elapsed() > kDownloaderLimitMs) {
+        WaitForAns.stop();
+        sendFailed();
+    }
+}
+
+void Form1::sendFinished()
+{
+    m_sending.clear();
+    const QList<Received> held = std::exchange(m_held, {});
+    for (const Received& r : held)
+        showReceived(r.nick, r.time, r.text);
+    if (m_outbox.isEmpty())
         return;
-    WaitForAns.stop();
-    PridejText();
+    const QString next = m_outbox.takeFirst();
+    if (!startSend(next)) {
+        m_sending = next;
+        sendFailed();
+    }
+}
+
+void Form1::sendFailed()
+{
+    QStringList unsent = {m_sending};
+    unsent += std::exchange(m_outbox, {});
+    QString text = unsent.join(u'\n');
+    // What was typed since stays too, after the texts that did not go.
+    const QString typedSince = Text1.toPlainText();
+    if (!typedSince.isEmpty())
+        text += u'\n' + typedSince;
+    Text1.setPlainText(text);
+    Text1.moveCursor(QTextCursor::End);
+    WebBrowser1.appendNotice(kNotSent);
+    sendFinished();
 }
 
 void Form1::PridejText()
 {
-    const auto lines = TextFile::readLines(replyFilePath());
+    const auto lines = TextFile::readLines(m_replyFile);
     if (!lines)
         return;
     const auto sent = parseSentReply(lines->join(QString()));
@@ -234,6 +298,9 @@ void Form1::Form_Unload()
     Timer1.stop();
     Timer2.stop();
     WaitForAns.stop();
+    // The answer file is this window's business with the downloader only.
+    if (!m_replyFile.isEmpty())
+        QFile::remove(m_replyFile);
     SetSubclass(false);
     DoEvents();
     m_bus.withdraw();
@@ -245,6 +312,14 @@ void Form1::closeEvent(QCloseEvent* event)
 {
     event->accept();
     Form_Unload();
+}
+
+void Form1::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Whatever was clicked last, typing goes into the text box.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Text1.setFocus();
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)

@@ -5,6 +5,7 @@
 #include "historyview.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -51,7 +52,7 @@ public:
     QAction* OpenURLinZuvB = nullptr;
     QTimer Timer1;     // ends the window when the messenger is gone
     QTimer Timer2;     // tells the messenger the window is there
-    QTimer WaitForAns; // the answer to a send
+    QTimer WaitForAns; // the answer to a send, and whether it can still come
 
     // Routines.
     void LoadOptions();
@@ -89,6 +90,10 @@ public:
     const QString& SoundFlag() const { return m_soundFlag; }
     const QString& LastURL() const { return m_lastURL; }
     const HistoryFile& historyFile() const { return m_history; }
+    // This window's answer file of the downloader.
+    const QString& replyFile() const { return m_replyFile; }
+    // A text is on its way to the server; what arrives meanwhile waits.
+    bool isSending() const { return !m_sending.isEmpty(); }
     BusWindow& bus() { return m_bus; }
 
 signals:
@@ -96,6 +101,7 @@ signals:
     void ended();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -108,12 +114,29 @@ private:
     void openWebView(const QString& address, const QString& size, const QString& title,
                      const QString& endFlag);
     void handleCommand(const QString& command);
+    // Sends one typed text; false when the downloader cannot be started.
+    bool startSend(const QString& typed);
+    // The send in flight is over: the next one goes, what waited is shown.
+    void sendFinished();
+    // No answer came: the texts go back into the box, the view says so.
+    void sendFailed();
+    void showReceived(const QString& nick, const QString& time, const QString& text);
 
     ChatSettings m_settings;
     QString m_soundFlag;
     QString m_lastURL;
     HistoryFile m_history;
     BusWindow m_bus;
+    QString m_replyFile;
+    QString m_sending;    // the typed text in flight
+    QStringList m_outbox; // typed texts that go after it, in order
+    qint64 m_downloaderPid = 0;
+    QElapsedTimer m_sendClock;
+    struct Received
+    {
+        QString nick, time, text;
+    };
+    QList<Received> m_held; // arrived while a text was on its way
     bool m_ended = false;
 };
 

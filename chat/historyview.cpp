@@ -69,6 +69,12 @@ void HistoryView::appendEntry(const QString& entry)
     scrollToEnd();
 }
 
+void HistoryView::appendNotice(const QString& text)
+{
+    appendEntry(QStringLiteral("<P style=\"color:#999999; font-size:11px\">") +
+                text.toHtmlEscaped() + QStringLiteral("</P>"));
+}
+
 void HistoryView::insertEntries(int position, const QString& entries)
 {
     QTextDocument parsed;

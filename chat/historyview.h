@@ -26,6 +26,8 @@ public:
     // Adds an entry at the end of the shown page and scrolls to it; the rest
     // of the page is not rendered again.
     void appendEntry(const QString& entry);
+    // A short grey line at the end of the view; the page does not keep it.
+    void appendNotice(const QString& text);
     bool showsPage() const { return m_showsPage; }
     void forgetPage() { m_showsPage = false; }
 

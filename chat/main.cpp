@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <foundation/endrequest.h>
 #include <foundation/shell.h>
 #include <unistd.h>
 
@@ -21,6 +22,8 @@ int main(int argc, char** argv)
         std::fflush(nullptr);
         ::_exit(0);
     });
+    // Ended from outside (Ctrl+C, kill, the session's end) as when closed.
+    zuv::onEndRequest([&form] { form.Form_Unload(); });
     if (!form.Form_Load(start.argument))
         return 1;
     zuv::showInStyle(&form, start.showStyle);

@@ -29,12 +29,18 @@ QString textForServer(const QString& typed)
     return MessageEscape::escape(text + u' ');
 }
 
-QString sendCommandLine(const ChatSettings& s, const QString& programDir, const QString& serverText)
+QString replyFileFor(const ChatSettings& s, const QString& programDir)
+{
+    return programDir + QStringLiteral("/zuv_add-") + s.OwnId + u'-' + s.ContactId +
+           QStringLiteral(".tt");
+}
+
+QString sendCommandLine(const ChatSettings& s, const QString& replyFile, const QString& serverText)
 {
     return QStringLiteral("load.exe ") + s.ServerBase + QStringLiteral("/zuv/message_add.php?id=") +
            s.OwnId + QStringLiteral("&h=") + s.AuthH + QStringLiteral("&to=") + s.ContactId +
-           QStringLiteral("&ver=1&text=") + serverText + QStringLiteral("/@/") + programDir +
-           QStringLiteral("/zuv_add.tt/@/show");
+           QStringLiteral("&ver=1&text=") + serverText + QStringLiteral("/@/") + replyFile +
+           QStringLiteral("/@/show");
 }
 
 std::optional<SentReply> parseSentReply(const QString& reply)

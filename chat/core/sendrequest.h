@@ -12,8 +12,13 @@ struct ChatSettings;
 // may come as LF alone (as a Qt text box gives them) or as CR LF.
 QString textForServer(const QString& typed);
 
+// The file the downloader writes the answer to this window's sends into:
+// "<dir>/zuv_add-<own id>-<contact id>.tt", one per conversation, so that two
+// windows sending at once never take each other's answer.
+QString replyFileFor(const ChatSettings& settings, const QString& programDir);
+
 // The downloader's start for sending a text already made fit for the server.
-QString sendCommandLine(const ChatSettings& settings, const QString& programDir,
+QString sendCommandLine(const ChatSettings& settings, const QString& replyFile,
                         const QString& serverText);
 
 // The server's answer to a send: the stored text and its time stamp.

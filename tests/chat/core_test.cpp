@@ -254,9 +254,10 @@ TEST(SendRequest, EscapesInOrderAndTheExactDownloaderStart)
     s.OwnId = u"100001"_s;
     s.AuthH = u"demo"_s;
     s.ContactId = u"100002"_s;
-    EXPECT_EQ(sendCommandLine(s, u"/home/eva/zuv"_s, u"Ahoj *.and "_s),
+    EXPECT_EQ(replyFileFor(s, u"/home/eva/zuv"_s), u"/home/eva/zuv/zuv_add-100001-100002.tt"_s);
+    EXPECT_EQ(sendCommandLine(s, replyFileFor(s, u"/home/eva/zuv"_s), u"Ahoj *.and "_s),
               u"load.exe http://127.0.0.1:8940/zuv/message_add.php?id=100001&h=demo&to=100002"
-              "&ver=1&text=Ahoj *.and /@//home/eva/zuv/zuv_add.tt/@/show"_s);
+              "&ver=1&text=Ahoj *.and /@//home/eva/zuv/zuv_add-100001-100002.tt/@/show"_s);
 }
 
 TEST(SendRequest, TheStoredCopyIsReadBetweenItsMarkers)

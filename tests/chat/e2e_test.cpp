@@ -40,6 +40,25 @@ void prepareProgramFolder(const QString& dir, const zuvtest::Zuvd& zuvd, const Q
     options.save({{OptionKeys::Zuvid, id}, {OptionKeys::Zuvpass, password}});
 }
 
+// The command lines of the running processes whose environment names this
+// program folder, as any local user sees them in the process list.
+QStringList commandLinesIn(const QString& programDir)
+{
+    QStringList found;
+    const QByteArray marker = "ZUV_PROGRAM_DIR=" + QFile::encodeName(programDir) + '\0';
+    for (const QString& pid : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
+        if (!pid.front().isDigit())
+            continue;
+        QFile environ(u"/proc/"_s + pid + u"/environ"_s);
+        if (!environ.open(QIODevice::ReadOnly) || !environ.readAll().contains(marker))
+            continue;
+        QFile cmdline(u"/proc/"_s + pid + u"/cmdline"_s);
+        if (cmdline.open(QIODevice::ReadOnly))
+            found.append(QString::fromLocal8Bit(cmdline.readAll().replace('\0', ' ')).trimmed());
+    }
+    return found;
+}
+
 QString fileText(const QString& path)
 {
     QFile file(path);
@@ -167,6 +186,64 @@ TEST(ChatEndToEnd, TwoMembersTalkThroughTheServer)
     EXPECT_EQ(zuvtest::logLines(suite.memberB.path() + u"/sound.log"_s),
               QStringList{suite.memberB.path() + u"/Zuv_Data/0001.wav"_s});
     EXPECT_TRUE(zuvtest::logLines(suite.memberB.path() + u"/msgbox.log"_s).isEmpty());
+
+    // B's chat window got its arguments, password and all, and no other
+    // user can read them from the process list.
+    const QStringList commandLines = commandLinesIn(suite.memberB.path());
+    EXPECT_TRUE(commandLines.contains(zuvtest::suitePath(u"msg"_s)))
+        << commandLines.join(u'\n').toStdString();
+    for (const QString& line : commandLines)
+        EXPECT_FALSE(line.contains(u"eva"_s)) << line.toStdString();
+}
+
+TEST(ChatEndToEnd, TwoWindowsSendingAtOnceKeepTheirOwnAnswers)
+{
+    ChatE2E suite;
+    ASSERT_TRUE(suite.zuvd.started());
+    suite.startMessengers(false);
+    chat::Form1& toEva = suite.openChatA(u"Eva"_s, u"100002"_s);
+    auto toRobot = std::make_unique<chat::Form1>();
+    const messenger::ChatContext own{u"100001"_s, u"demo"_s, suite.zuvd.base(), u"demo"_s,
+                                     u"11@1"_s};
+    ASSERT_TRUE(toRobot->Form_Load(messenger::chatArguments(own, u"Zuv robot"_s, u"100000"_s)));
+    for (int round = 0; round < 5; ++round) {
+        toEva.Text1.setPlainText(u"pro Evu %1"_s.arg(round));
+        toRobot->Text1.setPlainText(u"pro robota %1"_s.arg(round));
+        toEva.Command1_Click();
+        toRobot->Command1_Click();
+    }
+    const QString eva = suite.path(u"Cache/100001-100002.htm"_s);
+    const QString robot = suite.path(u"Cache/100001-100000.htm"_s);
+    ASSERT_TRUE(zuvtest::waitFor(
+        [&] {
+            return fileText(eva).count(u"<SPAN class=zuv_n>demo:"_s) == 5 &&
+                   fileText(robot).count(u"<SPAN class=zuv_n>demo:"_s) == 5;
+        },
+        20000))
+        << fileText(eva).toStdString() << fileText(robot).toStdString();
+    EXPECT_FALSE(fileText(eva).contains(u"pro robota"_s));
+    EXPECT_FALSE(fileText(robot).contains(u"pro Evu"_s));
+    for (int round = 0; round < 5; ++round) {
+        EXPECT_TRUE(fileText(eva).contains(u"pro Evu %1"_s.arg(round)));
+        EXPECT_TRUE(fileText(robot).contains(u"pro robota %1"_s.arg(round)));
+    }
+    toRobot->Form_Unload();
+    EXPECT_FALSE(QFile::exists(suite.path(u"zuv_add-100001-100000.tt"_s)));
+}
+
+TEST(ChatEndToEnd, ATextSentWhileTheServerIsDownComesBack)
+{
+    ChatE2E suite;
+    ASSERT_TRUE(suite.zuvd.started());
+    chat::Form1& chat = suite.openChatA(u"Eva"_s, u"100002"_s);
+    ASSERT_TRUE(suite.zuvd.stop());
+    chat.Text1.setPlainText(u"Jsi tam?"_s);
+    chat.Command1_Click();
+    ASSERT_TRUE(zuvtest::waitFor([&] { return !chat.isSending(); }, 20000));
+    EXPECT_EQ(chat.Text1.toPlainText(), u"Jsi tam?"_s);
+    EXPECT_TRUE(chat.WebBrowser1.toPlainText().contains(
+        u"Zprávu se nepodařilo odeslat, server neodpovídá."_s));
+    EXPECT_FALSE(fileText(suite.path(u"Cache/100001-100002.htm"_s)).contains(u"nepodařilo"_s));
 }
 
 TEST(ChatEndToEnd, TheRobotAnswersAndItsAnswerComesToTheOpenWindow)
@@ -175,16 +252,28 @@ TEST(ChatEndToEnd, TheRobotAnswersAndItsAnswerComesToTheOpenWindow)
     ASSERT_TRUE(suite.zuvd.started());
     suite.startMessengers(false);
     chat::Form1& chat = suite.openChatA(u"Zuv robot"_s, u"100000"_s);
-    chat.Text1.setPlainText(u"Ahoj robote, jak se máš?"_s);
-    chat.Command1_Click();
     const QString history = suite.path(u"Cache/100001-100000.htm"_s);
-    ASSERT_TRUE(zuvtest::waitFor(
-        [&] { return fileText(history).contains(u"<SPAN class=zuv_t>Zuv robot:</SPAN>"_s); },
-        15000))
-        << chat.List1.join(u'|').toStdString()
-        << " windows: " << ListWindows().join(u'|').toStdString();
-    EXPECT_TRUE(fileText(history).contains(u"Ahoj demo, tady Zuv robot."_s));
+    // "=" and "#" (which goes as "*./=/") reach the server whole.
+    const QString texts[] = {u"Ahoj robote, jak se máš?"_s, u"Ahoj #1, a=b == c?"_s,
+                             u"žluťoučký kůň /@/ 1+1=2"_s};
+    for (const QString& text : texts) {
+        const qsizetype before = fileText(history).count(u"<SPAN class=zuv_t>"_s);
+        chat.Text1.setPlainText(text);
+        chat.Command1_Click();
+        ASSERT_TRUE(zuvtest::waitFor(
+            [&] { return fileText(history).count(u"<SPAN class=zuv_t>"_s) > before; }, 15000))
+            << chat.List1.join(u'|').toStdString()
+            << " windows: " << ListWindows().join(u'|').toStdString();
+        // The sent text stands above the answer to it, and whole.
+        const QString page = fileText(history);
+        const qsizetype sent = page.lastIndexOf(u"<P class=text>"_s + text + u"  </P>"_s);
+        const qsizetype answer = page.lastIndexOf(u"<SPAN class=zuv_t>Zuv robot:</SPAN>"_s);
+        EXPECT_GE(sent, 0) << text.toStdString() << "\n" << page.toStdString();
+        EXPECT_LT(sent, answer) << text.toStdString();
+        EXPECT_TRUE(page.mid(answer).contains(u"Tvoje zpráva došla: "_s + text))
+            << page.mid(answer).toStdString();
+    }
     EXPECT_TRUE(chat.WebBrowser1.toPlainText().contains(u"tady Zuv robot"_s));
-    ASSERT_EQ(chat.List1.size(), 1);
+    ASSERT_EQ(chat.List1.size(), 3);
     EXPECT_TRUE(chat.List1[0].contains(u"Ahoj robote, jak se máš?"_s));
 }

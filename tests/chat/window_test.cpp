@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <atomic>
+#include <csignal>
 #include <core/historypage.h>
 #include <form1.h>
 #include <foundation/bus/sendmessage.h>
@@ -26,6 +28,7 @@ namespace {
 
 const QString kTitle = u"Eva [100002]"_s;
 const QString kEnd = u"<A name=zuv_end></A></BODY></HTML>"_s;
+const QString kReplyFile = u"zuv_add-100001-100002.tt"_s;
 
 struct ChatFixture : zuvtest::TempSuite
 {
@@ -244,8 +247,9 @@ TEST(ChatWindow, SendsThroughTheDownloaderAndAddsTheServersCopy)
                         });
     server.start();
     QFile::link(zuvtest::suitePath(u"load"_s), suite.path(u"load"_s));
-    suite.write(u"zuv_add.tt"_s, "<text>stará odpověď</text><time>x</time>\r\n");
+    suite.write(kReplyFile, "<text>stará odpověď</text><time>x</time>\r\n");
     Form1& form = suite.open(u"14@1"_s, QString::fromStdString(server.base()));
+    EXPECT_EQ(form.replyFile(), suite.path(kReplyFile));
 
     form.Text1.setPlainText(u"Ahoj & \"uvozovky\"\nřádek"_s);
     form.Command1_Click();
@@ -255,7 +259,7 @@ TEST(ChatWindow, SendsThroughTheDownloaderAndAddsTheServersCopy)
               QStringList{u"4\tload.exe\t"_s + QString::fromStdString(server.base()) +
                           u"/zuv/message_add.php?id=100001&h=heslo&to=100002&ver=1&text=Ahoj "
                           "*.and *.u1uvozovky*.u1 <br>řádek /@/"_s +
-                          suite.dir() + u"/zuv_add.tt/@/show"_s});
+                          suite.path(kReplyFile) + u"/@/show"_s});
     const QString sent =
         historyEntry(u"to"_s, u"Já"_s, u"2026-12-09 07:05:04"_s,
                      u"Ahoj & *.u1uvozovky*.u1 <br>řádek  "_s); // one space each: sending, linking
@@ -264,6 +268,104 @@ TEST(ChatWindow, SendsThroughTheDownloaderAndAddsTheServersCopy)
     EXPECT_FALSE(suite.history().contains(u"stará"_s));
     EXPECT_FALSE(form.WaitForAns.isActive());
     EXPECT_TRUE(suite.sounds().isEmpty()); // own messages make no sound
+
+    // The answer file goes with the window.
+    form.Form_Unload();
+    EXPECT_FALSE(QFile::exists(suite.path(kReplyFile)));
+}
+
+// A server that answers a send after `delayMs`, with the stored copy or,
+// while `failing` is set, with an error status and no copy.
+struct SlowServer
+{
+    explicit SlowServer(int delayMs)
+    {
+        server.routes().Get("/zuv/message_add.php", [this, delayMs](const httplib::Request& req,
+                                                                    httplib::Response& res) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            if (failing) {
+                res.status = 503;
+                return;
+            }
+            res.set_content("<text>" + req.get_param_value("text") + "</text><time>t</time>\r\n",
+                            "text/plain");
+        });
+        server.start();
+    }
+    QString base() const { return QString::fromStdString(server.base()); }
+    zuvtest::TestHttpServer server;
+    std::atomic<bool> failing{false};
+};
+
+TEST(ChatWindow, ATextTheServerNeverGotComesBackWithANotice)
+{
+    ChatFixture suite;
+    SlowServer server(300);
+    server.failing = true;
+    QFile::link(zuvtest::suitePath(u"load"_s), suite.path(u"load"_s));
+    Form1& form = suite.open(u"14@1"_s, server.base());
+    const QByteArray pageBefore = suite.read(u"Cache/100001-100002.htm"_s);
+
+    form.Text1.setPlainText(u"první"_s);
+    form.Command1_Click();
+    EXPECT_TRUE(form.Text1.toPlainText().isEmpty());
+    form.Text1.setPlainText(u"mezitím"_s); // typed while the first waits
+    ASSERT_TRUE(zuvtest::waitFor([&] { return !form.isSending(); }, 10000));
+    EXPECT_EQ(form.Text1.toPlainText(), u"první\nmezitím"_s);
+    EXPECT_TRUE(form.WebBrowser1.toPlainText().endsWith(
+        u"Zprávu se nepodařilo odeslat, server neodpovídá."_s))
+        << form.WebBrowser1.toPlainText().toStdString();
+    EXPECT_EQ(suite.read(u"Cache/100001-100002.htm"_s), pageBefore) << "the view only";
+
+    // Once the server answers again, the next send works as ever.
+    server.failing = false;
+    form.Text1.setPlainText(u"znovu"_s);
+    form.Command1_Click();
+    ASSERT_TRUE(zuvtest::waitFor([&] { return suite.history().contains(u"znovu"_s); }, 10000));
+    EXPECT_TRUE(form.Text1.toPlainText().isEmpty());
+}
+
+TEST(ChatWindow, TextsGoOneAfterAnotherAndWhatArrivesMeanwhileComesAfterThem)
+{
+    ChatFixture suite;
+    SlowServer server(200);
+    QFile::link(zuvtest::suitePath(u"load"_s), suite.path(u"load"_s));
+    Form1& form = suite.open(u"14@1"_s, server.base());
+    form.Text1.setPlainText(u"otázka jedna"_s);
+    form.Command1_Click();
+    form.Text1.setPlainText(u"otázka dvě"_s);
+    form.Command1_Click();
+    // The answer to the first comes before the server has said it has it.
+    suite.send(u"1/@/Eva/@/t/@/odpověď"_s);
+    EXPECT_FALSE(suite.history().contains(u"odpověď"_s));
+    ASSERT_TRUE(zuvtest::waitFor([&] { return suite.history().contains(u"odpověď"_s); }, 10000));
+    ASSERT_TRUE(zuvtest::waitFor([&] { return !form.isSending(); }, 10000));
+    const QString page = suite.history();
+    const qsizetype first = page.indexOf(u"otázka jedna"_s);
+    const qsizetype answer = page.indexOf(u"odpověď"_s);
+    const qsizetype second = page.indexOf(u"otázka dvě"_s);
+    EXPECT_GE(first, 0);
+    EXPECT_LT(first, answer);
+    EXPECT_LT(answer, second) << "the answer arrived before the second text went out";
+    EXPECT_EQ(zuvtest::logLines(suite.shellLog()).size(), 2);
+}
+
+TEST(ChatWindow, TypingGoesIntoTheTextBoxWheneverTheWindowComesUp)
+{
+    ChatFixture suite;
+    Form1& form = suite.open();
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(zuvtest::waitFor([&] { return form.isActiveWindow(); }));
+    EXPECT_TRUE(form.Text1.hasFocus());
+    form.WebBrowser1.setFocus();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(zuvtest::waitFor([&] { return other.isActiveWindow(); }));
+    form.activateWindow();
+    ASSERT_TRUE(zuvtest::waitFor([&] { return form.isActiveWindow(); }));
+    EXPECT_TRUE(form.Text1.hasFocus());
 }
 
 TEST(ChatWindow, WhatSendsAndWhatDoesNot)
@@ -400,4 +502,23 @@ TEST(ChatProgram, IdsThatWouldLeaveTheCacheFolderEndItAtOnce)
     }
     EXPECT_FALSE(QDir(suite.path(u"Cache"_s)).exists());
     EXPECT_FALSE(QFile::exists(suite.path(u"x.htm"_s)));
+}
+
+TEST(ChatProgram, EndsAsWhenClosedOnCtrlCOrTerm)
+{
+    for (const int signal : {SIGTERM, SIGINT}) {
+        zuvtest::TempSuite suite;
+        suite.write(kReplyFile, "left over");
+        QProcess msg;
+        msg.start(zuvtest::suitePath(u"msg"_s),
+                  {kTitle + u"/@/100001/@/h/@/http://s/@/Eva/@/Já/@/100002/@/11@0"_s});
+        ASSERT_TRUE(zuvtest::waitFor([] { return bool(FindWindowA(kTitle)); }, 10000));
+        ::kill(pid_t(msg.processId()), signal);
+        ASSERT_TRUE(msg.waitForFinished(5000));
+        EXPECT_EQ(msg.exitStatus(), QProcess::NormalExit) << signal;
+        EXPECT_EQ(msg.exitCode(), 0);
+        EXPECT_FALSE(FindWindowA(kTitle));
+        EXPECT_FALSE(QFile::exists(suite.path(kReplyFile)));
+        EXPECT_TRUE(QFile::exists(suite.path(u"Cache/100001-100002.htm"_s)));
+    }
 }
