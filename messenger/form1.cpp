@@ -26,6 +26,7 @@
 #include <foundation/startwithsystem.h>
 #include <foundation/textfile.h>
 #include <unistd.h>
+#include <utility>
 
 namespace zuv::messenger {
 namespace {
@@ -35,6 +36,12 @@ constexpr int kWidthTwips = 2790;
 constexpr int kMinHeightTwips = 3495;
 constexpr int kLinesPerEvents = 100;
 constexpr qint64 kDownloaderStartMs = 1500;
+// A refresh without a reply by then counts as one that got none; the
+// downloader itself waits 15 s for a connection.
+constexpr qint64 kReplyOverdueMs = 20000;
+
+const QString kServerLost = QStringLiteral("Nelze se spojit se serverem…");
+const QString kTrayTip = QStringLiteral("Zuv");
 
 const QString kCaption = QStringLiteral("Zuv - Sorvanta");
 const QString kMailCheckerCaption = QStringLiteral("Zuv Postrel! (Zuvnet)");
@@ -250,11 +257,16 @@ void Form1::LoadOptions()
 
 void Form1::SaveOptions()
 {
+    // What the window still has as it was given keeps its stored twips.
+    auto twips = [](int pixels, int applied, const QString& stored) {
+        int value = 0;
+        return pixels == applied && toInt(stored, &value) ? value : pixels * kTwipsPerPixel;
+    };
     MessengerSettings::Geometry geometry;
-    geometry.height = height() * kTwipsPerPixel;
+    geometry.height = twips(height(), m_appliedHeight, m_settings.ZuvHeight);
     // A minimised window reports no usable position: keep the stored one.
-    geometry.left = isMinimized() ? -48000 : x() * kTwipsPerPixel;
-    geometry.top = isMinimized() ? -48000 : y() * kTwipsPerPixel;
+    geometry.left = isMinimized() ? -48000 : twips(x(), m_appliedPosition.x(), m_settings.ZuvFx);
+    geometry.top = isMinimized() ? -48000 : twips(y(), m_appliedPosition.y(), m_settings.ZuvFy);
     m_settings.save(m_options, geometry);
 }
 
@@ -277,6 +289,7 @@ bool Form1::Form_Load(const QString& argument)
     // 3. One copy only: a second one hands over and ends.
     if (HandOverToPrevInstance(SingleInstanceProgram::Messenger, argument))
         return false;
+    m_started = true;
     m_bus.attach(this);
     BusWindow::setMainWindow(&m_bus);
     SetSubclass(true);
@@ -309,6 +322,8 @@ bool Form1::Form_Load(const QString& argument)
     if (StartWithSystem::takeSwitchOffMarker()) {
         m_settings.Zuv = QStringLiteral("off");
         StartWithSystem::set(false);
+        // The marker is gone: the switch must not wait for the next save.
+        m_options.save({{OptionKeys::Zuv, m_settings.Zuv}});
     }
     // 10.
     if (m_settings.PostrelRun == u"1")
@@ -350,7 +365,7 @@ void Form1::AddTray()
     Tray = new QSystemTrayIcon(this);
     const QIcon icon = m_images.value(QStringLiteral("on"));
     Tray->setIcon(icon.isNull() ? windowIcon() : icon);
-    Tray->setToolTip(QStringLiteral("Zuv"));
+    Tray->setToolTip(serverLost() ? kTrayTip + QStringLiteral(": ") + kServerLost : kTrayTip);
     connect(Tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::Trigger)
             ZuvMinMax();
@@ -410,16 +425,26 @@ void Form1::FormMax()
     SetHeight();
 }
 
+bool Form1::hasTray() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 void Form1::FormMin()
 {
-    hide();
+    // Without a tray a hidden window could not be reached any more: it
+    // waits minimised on the task bar instead.
+    if (hasTray())
+        hide();
+    else if (!m_loading)
+        showMinimized();
     m_settings.Zuvmode = QStringLiteral("0");
     SetHeight();
 }
 
 void Form1::ZuvMinMax()
 {
-    if (isVisible())
+    if (isVisible() && !isMinimized())
         FormMin();
     else
         FormMax();
@@ -436,6 +461,8 @@ void Form1::SetHeight()
     int left = 0, top = 0;
     if (toInt(m_settings.ZuvFx, &left) && toInt(m_settings.ZuvFy, &top))
         move(left / kTwipsPerPixel, top / kTwipsPerPixel);
+    m_appliedPosition = pos();
+    m_appliedHeight = height();
 }
 
 void Form1::ZuvCaption()
@@ -511,8 +538,13 @@ void Form1::Aktualizuj(const QString& what)
         ZpracujData();
         m_requestPending.clear();
     }
-    if (!m_requestPending.isEmpty())
+    if (!m_requestPending.isEmpty()) {
+        if (!m_replyOverdue && m_requestClock.elapsed() > kReplyOverdueMs) {
+            m_replyOverdue = true;
+            noteReply(false);
+        }
         return;
+    }
     RefreshQuery query;
     query.id = m_settings.Zuvid;
     query.password = m_settings.Zuvpass;
@@ -526,6 +558,7 @@ void Form1::Aktualizuj(const QString& what)
     m_pendingWhat = what;
     m_requestPending = QStringLiteral("1");
     m_requestClock.start();
+    m_replyOverdue = false;
     Shell(QStringLiteral("load2.exe ") + refreshUrl(m_server.serverBase, what, query) +
               QStringLiteral("/@/") + replyFilePath(),
           SW_SHOWNOACTIVATE);
@@ -540,6 +573,10 @@ void Form1::ZpracujData()
     m_lastRefreshWhat = m_pendingWhat;
     const QString selected = ListView1.currentItem() ? ListView1.currentItem()->text(0) : QString();
     const auto lines = TextFile::readLines(replyFilePath());
+    // A request that counted as missed while it waited is not counted again.
+    const bool countedAsMissed = std::exchange(m_replyOverdue, false);
+    if (lines || !countedAsMissed)
+        noteReply(bool(lines));
     if (lines) {
         if (m_lastRefreshWhat == u"all") {
             CleanTree();
@@ -571,6 +608,31 @@ void Form1::ZpracujData()
         m_dwokWaiting = false;
         m_requestPending.clear();
     }
+}
+
+void Form1::noteReply(bool replied)
+{
+    const bool wasLost = serverLost();
+    m_missedReplies = replied ? 0 : m_missedReplies + 1;
+    if (serverLost() != wasLost)
+        showServerLost(serverLost());
+}
+
+void Form1::showServerLost(bool lost)
+{
+    // The counts are not claimed while the server cannot be reached; the
+    // next reply's "online:" line sets them again.
+    m_lastOnlineValue.clear();
+    StatusOnline.setText(lost ? kServerLost : QStringLiteral("Připraven..."));
+    StatusOnline.setStyleSheet(lost ? QStringLiteral("color: #c00000;") : QString());
+    for (QTreeWidget* view : {&TreeView1, &ListView1}) {
+        QPalette palette;
+        if (lost)
+            palette.setColor(QPalette::Text, palette.color(QPalette::Disabled, QPalette::Text));
+        view->setPalette(palette);
+    }
+    if (Tray)
+        Tray->setToolTip(lost ? kTrayTip + QStringLiteral(": ") + kServerLost : kTrayTip);
 }
 
 void Form1::StatusOnlineText(const QString& value)
@@ -705,6 +767,15 @@ void Form1::MSGseOzvalo()
 void Form1::Konec()
 {
     endProgram(true);
+}
+
+void Form1::endRequest()
+{
+    if (!m_started) {
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
+    Konec();
 }
 
 void Form1::endProgram(bool save)

@@ -78,6 +78,9 @@ public:
     void SetHeight();
     void ZuvCaption();
     void Konec();
+    // Asked to end from outside (Ctrl+C, a signal, the session's end): the
+    // orderly end without asking; a copy still in its start-up just ends.
+    void endRequest();
     void NovaVerze();
     bool TestOnLine();
     void Aktualizuj(const QString& what);
@@ -134,6 +137,8 @@ public:
     const QString& requestPending() const { return m_requestPending; }
     bool sendBuild() const { return m_sendBuild; }
     BusWindow& bus() { return m_bus; }
+    // Two refreshes in a row got no reply.
+    bool serverLost() const { return m_missedReplies >= kMissesForLost; }
     const QString& stationHeard() const { return m_stationHeard; }
 
 protected:
@@ -161,6 +166,10 @@ private:
     void handleLine(const QString& line);
     void endProgram(bool save);
     void StatusOnlineText(const QString& value);
+    // Counts a refresh with or without a reply, and shows a lost server.
+    void noteReply(bool replied);
+    void showServerLost(bool lost);
+    bool hasTray() const;
     void switchSpeed(int interval, const QString& speed);
 
     OptionsFile m_options;
@@ -182,7 +191,10 @@ private:
     QString m_argument;
     QString m_requestPending;
     QElapsedTimer m_requestClock; // since the pending request was made
-    QString m_pendingWhat;        // kind of the refresh whose reply is awaited
+    bool m_replyOverdue = false;  // the pending request has counted as missed
+    int m_missedReplies = 0;      // refreshes in a row without a reply
+    static constexpr int kMissesForLost = 2;
+    QString m_pendingWhat; // kind of the refresh whose reply is awaited
     QString m_lastRefreshWhat;
     QString m_radioState = QStringLiteral("off");
     QString m_lastOnlineValue;
@@ -190,6 +202,11 @@ private:
     QString m_stationHeard;
     bool m_sendBuild = true;
     bool m_heightApplied = false;
+    bool m_started = false; // past the single-instance check
+    // The stored geometry as the window got it; an unchanged window saves
+    // the stored twips, not their rounded pixels.
+    QPoint m_appliedPosition;
+    int m_appliedHeight = -1;
     bool m_processing = false;
     bool m_dwokWaiting = false;
     bool m_waitForDataWas = false;

@@ -131,7 +131,18 @@ void Form1::CleanList()
 void Form1::SetInBoX(const QString& count)
 {
     m_lastInbox = count;
-    if (count.isEmpty() || count == u"0" || nodeByKey(QStringLiteral("inbox")))
+    const bool none = count.isEmpty() || count == u"0";
+    if (QTreeWidgetItem* shown = nodeByKey(QStringLiteral("inbox"))) {
+        // The node says how many wait now, and goes when none do.
+        if (none) {
+            m_nodes.remove(QStringLiteral("inbox"));
+            delete shown;
+        } else {
+            shown->setText(0, QStringLiteral(">Schránka (") + count + u')');
+        }
+        return;
+    }
+    if (none)
         return;
     auto* node = newNode(QStringLiteral("inbox"), QStringLiteral(">Schránka (") + count + u')',
                          m_images.value(QStringLiteral("inbox")));

@@ -25,7 +25,12 @@ Form2::Form2(const QString& serverBase, const QString& storedId, const QString& 
     Command3.setText(QStringLiteral("Konec"));
     HText.setEchoMode(QLineEdit::Password);
     IDText.setText(storedNick.isEmpty() ? storedId : storedNick);
+    // Enter means "Přihlásit" only. Were the other buttons auto-default, the
+    // focus that leaves the disabled boxes would make one of them the
+    // default, and the same Enter would open the registration page too.
     Command1.setDefault(true);
+    Command2.setAutoDefault(false);
+    Command3.setAutoDefault(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Váš nick (přezdívka) nebo Zuv číslo:"), this));
@@ -57,6 +62,8 @@ void Form2::setControlsEnabled(bool enabled)
     Command1.setEnabled(enabled);
     IDText.setEnabled(enabled);
     HText.setEnabled(enabled);
+    if (enabled)
+        HText.setFocus(); // ready to type the password again
 }
 
 void Form2::Command1_Click()

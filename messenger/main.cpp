@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include <QApplication>
+#include <foundation/endrequest.h>
 #include <foundation/shell.h>
 
 int main(int argc, char** argv)
@@ -12,6 +13,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     zuv::messenger::Form1 form;
+    zuv::onEndRequest([&form] { form.endRequest(); });
     if (!form.Form_Load(start.argument.trimmed()))
         return 0;
     return QApplication::exec();

@@ -138,6 +138,14 @@ TEST(ContactList, InboxNodeAndTheMenuOnIt)
     EXPECT_EQ(suite.topLevel(), (QStringList{u">Schránka (3)"_s, u"Eva"_s}));
     QTreeWidgetItem* inbox = suite.form.TreeView1.topLevelItem(0);
     EXPECT_TRUE(inbox->font(0).bold());
+    // A later count shows in the same node; none left takes it away.
+    suite.form.SetInBoX(u"7"_s);
+    EXPECT_EQ(suite.topLevel(), (QStringList{u">Schránka (7)"_s, u"Eva"_s}));
+    suite.form.SetInBoX(u"0"_s);
+    EXPECT_EQ(suite.topLevel(), QStringList{u"Eva"_s});
+    suite.form.SetInBoX(u"3"_s);
+    inbox = suite.form.TreeView1.topLevelItem(1);
+    ASSERT_EQ(suite.topLevel(), (QStringList{u"Eva"_s, u">Schránka (3)"_s}));
 
     suite.form.showMenuUser(u"inbox"_s, {});
     for (QAction* item : suite.form.MenuUser.actions())

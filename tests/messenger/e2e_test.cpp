@@ -3,6 +3,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <csignal>
+#include <form1.h>
 #include <foundation/bus/sendmessage.h>
 #include <foundation/optionsfile.h>
 #include <gtest/gtest.h>
@@ -28,6 +30,12 @@ struct MessengerE2E : zuvtest::TempSuite
         options.load();
         options.save({{OptionKeys::Zuvid, u"100001"_s}, {OptionKeys::Zuvpass, password}});
     }
+    QString option(const OptionKey& key) const
+    {
+        OptionsFile options(data(u"options.ini"_s));
+        options.load();
+        return options.value(key);
+    }
     ~MessengerE2E()
     {
         for (QProcess* p : {&zuv, &second}) {
@@ -35,9 +43,10 @@ struct MessengerE2E : zuvtest::TempSuite
             p->waitForFinished();
         }
     }
-    void start(const QStringList& args = {})
+    void start(const QStringList& args = {}, bool keepStandardError = false)
     {
-        zuv.setProcessChannelMode(QProcess::ForwardedChannels);
+        zuv.setProcessChannelMode(keepStandardError ? QProcess::ForwardedOutputChannel
+                                                    : QProcess::ForwardedChannels);
         zuv.start(zuvtest::suitePath(u"zuv"_s), args);
         zuv.waitForStarted();
     }
@@ -158,4 +167,93 @@ TEST(MessengerEndToEnd, ZuvendEndsItAndTheMailCheckerIsTold)
     EXPECT_EQ(mailChecker.readAllStandardOutput(), "1\temailend\n");
     mailChecker.terminate();
     mailChecker.waitForFinished();
+}
+
+TEST(MessengerEndToEnd, APasswordWithAHashWorksAndNeverReachesTheTerminal)
+{
+    MessengerE2E suite;
+    const QString password = u"tajné#heslo"_s;
+    const int number = zuvtest::registerMember(suite.zuvd, u"Hašek"_s, password);
+    ASSERT_GT(number, 0);
+    OptionsFile options(suite.data(u"options.ini"_s));
+    options.load();
+    options.save({{OptionKeys::Zuvid, QString::number(number)}, {OptionKeys::Zuvpass, password}});
+    suite.start({}, true);
+    // The refreshes get through: the server tells the nickname.
+    ASSERT_TRUE(
+        zuvtest::waitFor([&] { return suite.option(OptionKeys::Zuvnick) == u"Hašek"_s; }, 10000))
+        << suite.boxTexts().join(u'|').toStdString();
+    EXPECT_TRUE(suite.boxTexts().isEmpty()) << suite.boxTexts().join(u'|').toStdString();
+
+    // With the server gone the downloader says why, without the password.
+    const QString address = suite.zuvd.base();
+    ASSERT_TRUE(suite.zuvd.stop());
+    QByteArray said;
+    ASSERT_TRUE(zuvtest::waitFor(
+        [&] {
+            said += suite.zuv.readAllStandardError();
+            return said.contains("load2: ");
+        },
+        10000));
+    EXPECT_TRUE(said.contains("load2: " + address.toLatin1() + "/zuv/all_msg.php: ") ||
+                said.contains("load2: " + address.toLatin1() + "/zuv/all.php: "))
+        << said.toStdString();
+    EXPECT_FALSE(said.contains("heslo")) << said.toStdString();
+    EXPECT_FALSE(said.contains("h=")) << said.toStdString();
+}
+
+TEST(MessengerEndToEnd, CtrlCAndTermEndItThroughKonec)
+{
+    for (const int signal : {SIGTERM, SIGINT}) {
+        MessengerE2E suite;
+        QProcess mailChecker;
+        mailChecker.start(zuvtest::suitePath(u"zuvbus"_s),
+                          {u"listen"_s, u"Zuv Postrel! (Zuvnet)"_s});
+        ASSERT_TRUE(zuvtest::waitFor([] { return bool(FindWindowA(u"Zuv Postrel! (Zuvnet)"_s)); }));
+        suite.start();
+        ASSERT_TRUE(zuvtest::waitFor([&] { return suite.messengerUp(); }, 10000));
+        ASSERT_TRUE(zuvtest::waitFor([&] { return !suite.option(OptionKeys::Zuvnick).isEmpty(); }));
+        // Only a save of the messenger's settings puts its values back.
+        OptionsFile options(suite.data(u"options.ini"_s));
+        options.load();
+        options.save({{OptionKeys::Zuvmode, u"x"_s}});
+        ::kill(pid_t(suite.zuv.processId()), signal);
+        ASSERT_TRUE(suite.zuv.waitForFinished(10000));
+        EXPECT_EQ(suite.zuv.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(suite.zuv.exitCode(), 0);
+        // Konec saved the settings and told the mail checker.
+        EXPECT_EQ(suite.option(OptionKeys::Zuvmode), u"1"_s);
+        EXPECT_TRUE(zuvtest::waitFor([&] { return mailChecker.bytesAvailable() > 0; }));
+        EXPECT_EQ(mailChecker.readAllStandardOutput(), "1\temailend\n");
+        EXPECT_FALSE(suite.messengerUp());
+        mailChecker.terminate();
+        mailChecker.waitForFinished();
+    }
+}
+
+TEST(MessengerEndToEnd, ALostServerIsSaidAndTheFirstReplyBringsEverythingBack)
+{
+    MessengerE2E suite;
+    ASSERT_TRUE(suite.zuvd.started());
+    for (const QString& name : {u"load"_s, u"load2"_s})
+        QFile::link(zuvtest::suitePath(u"load"_s), suite.path(name));
+    messenger::Form1 form;
+    ASSERT_TRUE(form.Form_Load(QString()));
+    const auto online = [&] {
+        return form.StatusOnline.text().startsWith(u"V Zuv je právě online: "_s);
+    };
+    ASSERT_TRUE(zuvtest::waitFor(online, 10000)) << form.StatusOnline.text().toStdString();
+
+    const int port = suite.zuvd.port();
+    ASSERT_TRUE(suite.zuvd.stop());
+    ASSERT_TRUE(zuvtest::waitFor([&] { return form.serverLost(); }, 15000));
+    EXPECT_EQ(form.StatusOnline.text(), u"Nelze se spojit se serverem…"_s);
+    EXPECT_TRUE(form.StatusOnline.styleSheet().contains(u"color"_s));
+
+    // The server comes back on its address: the next reply restores it all.
+    zuvtest::Zuvd again({u"--listen"_s, u"127.0.0.1:"_s + QString::number(port)});
+    ASSERT_TRUE(again.started());
+    ASSERT_TRUE(zuvtest::waitFor(online, 15000)) << form.StatusOnline.text().toStdString();
+    EXPECT_FALSE(form.serverLost());
+    EXPECT_TRUE(form.StatusOnline.styleSheet().isEmpty());
 }

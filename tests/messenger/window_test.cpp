@@ -1,16 +1,21 @@
 // The messenger's windows driven in-process: the login dialog's replies and
 // time-out, and the refresh timer's choices.
+#include <QApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
+#include <QSystemTrayIcon>
 #include <form1.h>
 #include <form2.h>
 #include <foundation/bus/sendmessage.h>
 #include <foundation/codepage.h>
+#include <foundation/optionsfile.h>
 #include <gtest/gtest.h>
 #include <support/processes.h>
 #include <support/tempsuite.h>
 
 using namespace Qt::StringLiterals;
+using namespace zuv;
 using namespace zuv::messenger;
 
 namespace {
@@ -210,4 +215,83 @@ TEST(MainWindow, BadRepliesAreProcessedWithoutACrash)
     QFile::remove(suite.path(u"zuv.tt"_s));
     form.ZpracujData();
     EXPECT_EQ(boxes(suite).size(), 5);
+}
+
+TEST(LoginDialog, EnterInABoxLogsInAndNothingElse)
+{
+    LoginFixture suite;
+    suite.dialog.show();
+    suite.dialog.activateWindow();
+    ASSERT_TRUE(zuvtest::waitFor([&] { return suite.dialog.isActiveWindow(); }));
+    for (QLineEdit* box : {&suite.dialog.HText, &suite.dialog.IDText}) {
+        box->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), box);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s);
+        QApplication::sendEvent(box, &enter);
+        const QStringList starts = zuvtest::logLines(suite.shellLog());
+        ASSERT_EQ(starts.size(), 1) << starts.join(u'\n').toStdString();
+        EXPECT_TRUE(starts[0].startsWith(u"4\tload.exe\t"_s));
+        // The server says no: the boxes come back, and the password box is
+        // ready for the next attempt.
+        suite.write(u"zuvlogin.tt"_s, "zuvx:ne\r\n");
+        suite.dialog.Timer1_Timer();
+        EXPECT_TRUE(suite.dialog.HText.isEnabled());
+        EXPECT_EQ(QApplication::focusWidget(), &suite.dialog.HText);
+        QFile::remove(suite.shellLog());
+    }
+}
+
+TEST(MainWindow, WithoutATrayHiddenMeansMinimisedOnTheTaskBar)
+{
+    zuvtest::TempSuite suite;
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "the offscreen desktop has none";
+    suite.setEnv("ZUV_ONLINE", "0"); // no server: start-up only
+    OptionsFile options(suite.data(u"options.ini"_s));
+    options.load();
+    options.save({{OptionKeys::Zuvid, u"100001"_s}, {OptionKeys::Zuvpass, u"demo"_s}});
+    Form1 form;
+    ASSERT_TRUE(form.Form_Load(u"m"_s)); // as with the desktop session: hidden
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.isMinimized());
+    EXPECT_EQ(form.settings().Zuvmode, u"0"_s);
+    form.ZuvMinMax(); // the tray's click, or the task bar's
+    EXPECT_FALSE(form.isMinimized());
+    EXPECT_EQ(form.settings().Zuvmode, u"1"_s);
+    form.close(); // the close box only puts it away
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.isMinimized());
+}
+
+TEST(MainWindow, StartUpWritesTheMarkersSwitchAtOnceAndKeepsAnUnchangedGeometry)
+{
+    zuvtest::TempSuite suite;
+    suite.setEnv("ZUV_ONLINE", "0"); // no server: start-up only
+    OptionsFile options(suite.data(u"options.ini"_s));
+    options.load();
+    options.save({{OptionKeys::Zuvid, u"100001"_s},
+                  {OptionKeys::Zuvpass, u"demo"_s},
+                  {OptionKeys::Zuv, u"on"_s},
+                  {OptionKeys::ZuvHeight, u"7000"_s},
+                  {OptionKeys::ZuvFx, u"1000"_s},
+                  {OptionKeys::ZuvFy, u"1010"_s}});
+    suite.write(u"Zuv_Data/gstzuv.tt"_s, "1");
+    Form1 form;
+    ASSERT_TRUE(form.Form_Load(QString()));
+    options.load();
+    EXPECT_EQ(options.value(OptionKeys::Zuv), u"off"_s) << "saved before any other save";
+    EXPECT_FALSE(QFile::exists(suite.data(u"gstzuv.tt"_s)));
+
+    // A save (here on a new nickname) keeps what the user did not change.
+    suite.write(u"zuv.tt"_s, "mynick:nový\r\n");
+    form.ZpracujData();
+    options.load();
+    EXPECT_EQ(options.value(OptionKeys::ZuvHeight), u"7000"_s);
+    EXPECT_EQ(options.value(OptionKeys::ZuvFx), u"1000"_s);
+    EXPECT_EQ(options.value(OptionKeys::ZuvFy), u"1010"_s);
+    // A real change is saved in twips.
+    form.resize(form.width(), 500);
+    suite.write(u"zuv.tt"_s, "mynick:jiný\r\n");
+    form.ZpracujData();
+    options.load();
+    EXPECT_EQ(options.value(OptionKeys::ZuvHeight), u"7500"_s);
 }
