@@ -56,7 +56,9 @@ void BrowserWindow::start(int showStyle)
     resize(m_args.size);
     if (m_args.state == WindowState::Maximised)
         setWindowState(windowState() | Qt::WindowMaximized);
-    showInStyle(this, showStyle);
+    // The callers rely on a window of this caption and size appearing; the
+    // minimised start they ask for would leave it unseen without a task bar.
+    showInStyle(this, showStyle == SW_SHOWMINIMIZED ? SW_SHOWNORMAL : showStyle);
 
     if (!m_args.ok()) {
         finish(messagePageHtml(u"Stránku nelze zobrazit: chybný parametr programu."_s, m_args.error,

@@ -31,8 +31,9 @@ class BrowserWindow : public QWidget
 public:
     explicit BrowserWindow(BrowserArgs args, QWidget* parent = nullptr);
 
-    // Sizes the window, applies "max" and the launcher's show style, then
-    // fetches the page (or shows why the argument cannot be used).
+    // Sizes the window, applies "max" and the launcher's show style (but
+    // never minimised), then fetches the page (or shows why the argument
+    // cannot be used).
     void start(int showStyle);
 
     PageView* page() const { return m_page; }

@@ -3,6 +3,7 @@
 #include "browserwindow.h"
 
 #include <QApplication>
+#include <foundation/endrequest.h>
 #include <foundation/shell.h>
 
 int main(int argc, char** argv)
@@ -12,6 +13,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("ZuvBrowser"));
 
     zuv::browser::BrowserWindow window(zuv::browser::parseArguments(start.argument));
+    // Ended from outside (Ctrl+C, kill, the session's end) as when closed.
+    zuv::onEndRequest([&window] { window.close(); });
     window.start(start.showStyle);
     return QApplication::exec();
 }

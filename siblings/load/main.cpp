@@ -6,9 +6,11 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <atomic>
 #include <cstdio>
 #include <foundation/bus/buswindow.h>
 #include <foundation/bus/sendcommand.h>
+#include <foundation/endrequest.h>
 #include <foundation/paths.h>
 #include <foundation/shell.h>
 #include <thread>
@@ -33,8 +35,11 @@ int main(int argc, char** argv)
     zuv::load::DownloadResult result;
     const QByteArray url = zuv::load::wireUrl(request->url);
     const QString replyFile = zuv::resolvePath(request->replyFile);
+    // Ended from outside, it writes nothing and leaves no part behind.
+    std::atomic<bool> stop{false};
+    zuv::onEndRequest([&stop] { stop = true; });
     std::thread transfer([&] {
-        result = zuv::load::download(url, replyFile);
+        result = zuv::load::download(url, replyFile, &stop);
         QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
     });
     QCoreApplication::exec();

@@ -1,11 +1,13 @@
 // The downloader as the suite uses it: the real program against a real HTTP
 // server on loopback.
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <atomic>
 #include <core/loadrequest.h>
+#include <csignal>
 #include <foundation/bus/buswindow.h>
 #include <foundation/bus/sendmessage.h>
 #include <foundation/bus/windowproc.h>
@@ -235,4 +237,37 @@ TEST(Load, WindowExistsWhileItRunsAndLoad2SaysDwokOnce)
     EXPECT_EQ(runLoad(u"http://127.0.0.1:1/@/"_s + suite.dir() + u"/b.tt"_s, u"load2"_s).exitCode,
               1);
     EXPECT_TRUE(commands.isEmpty());
+}
+
+TEST(Load, EndedFromOutsideItWritesNothingAndLeavesNoPart)
+{
+    zuvtest::TempSuite suite;
+    zuvtest::TestHttpServer server;
+    std::atomic<bool> sending{false}, ended{false};
+    server.routes().Get("/slow", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("text/plain", [&](size_t, httplib::DataSink& sink) {
+            sink.write("part", 4);
+            sending = true;
+            for (int i = 0; i < 500 && !ended; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            sink.done();
+            return true;
+        });
+    });
+    server.start();
+    QProcess p;
+    p.start(zuvtest::suitePath(u"load"_s),
+            {base(server) + u"/slow/@/"_s + suite.dir() + u"/zuv.tt"_s});
+    ASSERT_TRUE(zuvtest::waitFor([] { return bool(FindWindowA(u"Trolvik Zuv!"_s)); }));
+    ASSERT_TRUE(zuvtest::waitFor([&] { return sending.load(); }));
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(pid_t(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_FALSE(FindWindowA(u"Trolvik Zuv!"_s));
+    EXPECT_TRUE(QDir(suite.dir()).entryList({u"zuv.tt*"_s}).isEmpty());
+    ended = true;
 }

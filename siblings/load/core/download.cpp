@@ -13,9 +13,15 @@ size_t writeBody(char* data, size_t size, size_t count, void* target)
     return file->write(data, bytes) == bytes ? size_t(bytes) : 0;
 }
 
+int checkStop(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return stop && static_cast<const std::atomic<bool>*>(stop)->load() ? 1 : 0;
+}
+
 } // namespace
 
-DownloadResult download(const QByteArray& url, const QString& replyFile)
+DownloadResult download(const QByteArray& url, const QString& replyFile,
+                        const std::atomic<bool>* stop)
 {
     QSaveFile file(replyFile);
     if (!file.open(QIODevice::WriteOnly))
@@ -41,6 +47,9 @@ DownloadResult download(const QByteArray& url, const QString& replyFile)
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, curlError);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &file);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, checkStop);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, stop);
     const CURLcode code = curl_easy_perform(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);

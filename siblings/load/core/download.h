@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 
 namespace zuv::load {
 
@@ -15,6 +16,8 @@ struct DownloadResult
 // 15 s connect and 60 s transfer limit. The body goes, byte for byte, to a
 // temporary file beside `replyFile` that is renamed onto it only when the
 // transfer is complete with a 2xx status; otherwise nothing is written.
-DownloadResult download(const QByteArray& url, const QString& replyFile);
+// When `stop` becomes true the transfer ends at once, as a failed one.
+DownloadResult download(const QByteArray& url, const QString& replyFile,
+                        const std::atomic<bool>* stop = nullptr);
 
 } // namespace zuv::load
