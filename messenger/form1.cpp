@@ -365,7 +365,7 @@ void Form1::AddTray()
     Tray = new QSystemTrayIcon(this);
     const QIcon icon = m_images.value(QStringLiteral("on"));
     Tray->setIcon(icon.isNull() ? windowIcon() : icon);
-    Tray->setToolTip(serverLost() ? kTrayTip + QStringLiteral(": ") + kServerLost : kTrayTip);
+    Tray->setToolTip(trayTip());
     connect(Tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::Trigger)
             ZuvMinMax();
@@ -632,7 +632,12 @@ void Form1::showServerLost(bool lost)
         view->setPalette(palette);
     }
     if (Tray)
-        Tray->setToolTip(lost ? kTrayTip + QStringLiteral(": ") + kServerLost : kTrayTip);
+        Tray->setToolTip(trayTip());
+}
+
+QString Form1::trayTip() const
+{
+    return serverLost() ? kTrayTip + QStringLiteral(": ") + kServerLost : kTrayTip;
 }
 
 void Form1::StatusOnlineText(const QString& value)

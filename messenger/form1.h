@@ -169,6 +169,7 @@ private:
     // Counts a refresh with or without a reply, and shows a lost server.
     void noteReply(bool replied);
     void showServerLost(bool lost);
+    QString trayTip() const;
     bool hasTray() const;
     void switchSpeed(int interval, const QString& speed);
 
