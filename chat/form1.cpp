@@ -4,6 +4,7 @@
 #include "core/historypage.h"
 #include "core/incomingmessage.h"
 #include "core/links.h"
+#include "core/safehtml.h"
 #include "core/sendrequest.h"
 
 #include <QApplication>
@@ -225,7 +226,9 @@ void Form1::PridejText()
 void Form1::MakeHTML(const QString& IDuser, const QString& Zuvuser, const QString& ZuvText,
                      const QString& ZuvTime, const QString& ZuvTyp)
 {
-    const QString text = VytvorURL(ZuvText);
+    // The text never becomes markup: the links and smileys the page adds
+    // are its only tags.
+    const QString text = VytvorURL(escapeMarkup(ZuvText));
     const QString conversation = IDuser.isEmpty() ? m_settings.ContactId : IDuser;
     const QString nick = Zuvuser.isEmpty() ? m_settings.OwnNick : Zuvuser;
     const QString path = HistoryFile::pathFor(programDir(), m_settings.OwnId, conversation);

@@ -1,6 +1,7 @@
 #include "historyview.h"
 
 #include "core/historypage.h"
+#include "core/safehtml.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -45,7 +46,9 @@ void HistoryView::showPage(const QString& page)
     m_earlier = std::move(tail.older);
     // Entries added later are parsed on their own and need the page's rules.
     document()->setDefaultStyleSheet(pageStyleSheet(page));
-    setHtml(tail.shown);
+    const qsizetype styleEnd = tail.shown.indexOf(u"</STYLE>", 0, Qt::CaseInsensitive);
+    const qsizetype entries = styleEnd < 0 ? 0 : styleEnd + 8;
+    setHtml(tail.shown.left(entries) + viewableEntries(QStringView(tail.shown).sliced(entries)));
     m_showsPage = true;
     scrollToAnchor(QStringLiteral("zuv_end"));
 }
@@ -56,7 +59,7 @@ bool HistoryView::showEarlier()
         return false;
     QScrollBar* bar = verticalScrollBar();
     const int fromBottom = bar->maximum() - bar->value();
-    insertEntries(0, takeLastEntries(m_earlier, kEntriesAtOnce));
+    insertEntries(0, viewableEntries(takeLastEntries(m_earlier, kEntriesAtOnce)));
     bar->setValue(bar->maximum() - fromBottom); // what was seen stays in place
     return true;
 }
@@ -65,7 +68,7 @@ void HistoryView::appendEntry(const QString& entry)
 {
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
-    insertEntries(end.position(), entry);
+    insertEntries(end.position(), viewableEntries(entry));
     scrollToEnd();
 }
 

@@ -24,6 +24,8 @@ void linkAt(QString& s, qsizetype at)
     QString link = s.mid(at, end - at);
     link.replace(kWww, kWwwDone, CI);
     link.replace(kBareLink, kHttp, CI);
+    // The target stands between apostrophes; one in the link would end it.
+    link.replace(u'\'', QStringLiteral("%27"));
     const QString url = kHttp + link;
     s.replace(at, end - at,
               QStringLiteral("<a target=_blank href='") + url + QStringLiteral("'>") + url +

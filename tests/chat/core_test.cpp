@@ -6,6 +6,7 @@
 #include <core/historypage.h>
 #include <core/incomingmessage.h>
 #include <core/links.h>
+#include <core/safehtml.h>
 #include <core/sendrequest.h>
 #include <ctime>
 #include <foundation/codepage.h>
@@ -13,6 +14,7 @@
 #include <support/processes.h>
 #include <support/qtprint.h>
 #include <support/tempsuite.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace zuv::chat;
@@ -301,6 +303,13 @@ TEST(HistoryFile, MadeOnceInACacheFolderAndExtendedInPlace)
     EXPECT_EQ(file.path(), suite.dir() + u"\\Cache\\100001-100002.htm"_s);
     ASSERT_TRUE(file.TestHTMLex(u"13"_s));
     EXPECT_EQ(suite.read(u"Cache/100001-100002.htm"_s), expectedEmptyPage("13") + "\r\n");
+    // Conversations are the member's alone.
+    struct stat info;
+    ASSERT_EQ(::stat(QFile::encodeName(suite.path(u"Cache"_s)).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    ASSERT_EQ(
+        ::stat(QFile::encodeName(suite.path(u"Cache/100001-100002.htm"_s)).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
     // An existing page is not touched, whatever the font size is now.
     EXPECT_TRUE(file.TestHTMLex(u"20"_s));
     EXPECT_EQ(suite.read(u"Cache/100001-100002.htm"_s), expectedEmptyPage("13") + "\r\n");
@@ -374,4 +383,51 @@ TEST(HistoryPage, ALongPageIsShownFromItsLastEntries)
     EXPECT_EQ(pageTail(head + entries + kEnd, 5).shown, head + entries + kEnd);
     EXPECT_TRUE(pageTail(head + entries + kEnd, 5).older.isEmpty());
     EXPECT_EQ(pageTail(u"<P>cizí</P>"_s, 1).shown, u"<P>cizí</P>"_s);
+}
+
+TEST(SafeHtml, MessageTextNeverOpensATag)
+{
+    const std::pair<QString, QString> rows[] = {
+        {u"a < b > c"_s, u"a &lt; b &gt; c"_s},
+        {u"<table><tr><td>x"_s, u"&lt;table&gt;&lt;tr&gt;&lt;td&gt;x"_s},
+        {u"řádek <br>druhý <BR>třetí"_s, u"řádek <br>druhý <br>třetí"_s}, // the sent line breaks
+        {u"&amp; *.and www.x.cz"_s, u"&amp; *.and www.x.cz"_s},           // "&" stays
+        {u"<br"_s, u"&lt;br"_s},
+    };
+    for (const auto& [text, escaped] : rows)
+        EXPECT_EQ(escapeMarkup(text), escaped) << text.toStdString();
+    // A link holding an apostrophe cannot end its own target.
+    EXPECT_EQ(VytvorURL(u"www.x.cz/a'b"_s, {}), anchor(u"http://www.x.cz/a%27b"_s) + u" "_s);
+}
+
+TEST(SafeHtml, TheViewLaysOutOnlyThePagesOwnTagsAndBreaksLongWords)
+{
+    const QString entry =
+        historyEntry(u"from"_s, u"Eva"_s, u"10:00:00 (09.12.26)"_s,
+                     u"Ahoj <img src='C:\\Zuv\\Zuv_Data\\img\\sm\\03.gif'></img> "_s +
+                         anchor(u"http://www.x.cz"_s) + u" <br>&amp;"_s);
+    EXPECT_EQ(viewableEntries(entry + kEnd), entry + kEnd)
+        << "what the page builds passes as it is";
+
+    const QString old = u"<P class=qtext><table><tr><td><div>x</div></td></tr></table></P>"_s;
+    EXPECT_EQ(viewableEntries(old), u"<P class=qtext>&lt;table>&lt;tr>&lt;td>&lt;div>x&lt;/div>"
+                                    "&lt;/td>&lt;/tr>&lt;/table></P>"_s);
+    EXPECT_EQ(viewableEntries(u"a <b> <spanx> <span"_s), u"a &lt;b> &lt;spanx> &lt;span"_s);
+
+    // Spans and links nest a few levels at most.
+    QString nested;
+    for (int i = 0; i < 6; ++i)
+        nested += u"<span>"_s;
+    EXPECT_EQ(viewableEntries(nested), u"<span><span><span><span>&lt;span>&lt;span>"_s);
+
+    // A long word breaks after every 64 characters, never in an entity or a
+    // surrogate pair; a short one and a tag's attributes never.
+    const QString word = QString(63, u'x') + u"&lt;"_s + u"😀"_s + QString(100, u'y');
+    const QString broken = viewableEntries(word);
+    EXPECT_EQ(broken, QString(63, u'x') + u"&lt;&#8203;"_s + u"😀"_s + QString(63, u'y') +
+                          u"&#8203;"_s + QString(37, u'y'));
+    const QString longLink = anchor(u"http://www.x.cz/"_s + QString(50, u'z'));
+    EXPECT_TRUE(viewableEntries(longLink).startsWith(u"<a target=_blank href='http://www.x.cz/"_s +
+                                                     QString(50, u'z') + u"'>"_s));
+    EXPECT_EQ(viewableEntries(u"krátká slova jen"_s), u"krátká slova jen"_s);
 }

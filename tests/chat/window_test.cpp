@@ -1,6 +1,7 @@
 // The chat window driven in-process: start-up, messages over the bus, the
 // send through the real downloader, the buttons and the view.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
@@ -9,8 +10,9 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <atomic>
-#include <csignal>
 #include <core/historypage.h>
+#include <csignal>
+#include <cstdio>
 #include <form1.h>
 #include <foundation/bus/sendmessage.h>
 #include <foundation/codepage.h>
@@ -521,4 +523,59 @@ TEST(ChatProgram, EndsAsWhenClosedOnCtrlCOrTerm)
         EXPECT_FALSE(QFile::exists(suite.path(kReplyFile)));
         EXPECT_TRUE(QFile::exists(suite.path(u"Cache/100001-100002.htm"_s)));
     }
+}
+
+// Markup a member can type: each level of a nested table doubles the time a
+// view takes to lay it out.
+QString nestedTables(int levels)
+{
+    QString text;
+    for (int i = 0; i < levels; ++i)
+        text += u"<table><tr><td>"_s;
+    return text + u"x"_s;
+}
+
+TEST(ChatProgram, MarkupAndLongWordsInMessagesNeverHoldTheWindow)
+{
+    zuvtest::TempSuite suite;
+    // A page from before messages were escaped, with such entries in it.
+    const QString old = historyEntry(u"from"_s, u"Eva"_s, u"t"_s, nestedTables(5000)) +
+                        historyEntry(u"from"_s, u"Eva"_s, u"t"_s, QString(1024 * 1024, u'w'));
+    QString page = emptyHistoryPage(u"11"_s);
+    page.insert(page.indexOf(u"<A name=zuv_end>"_s), old);
+    suite.write(u"Cache/100001-100002.htm"_s, CodePage::encode(page) + "\r\n");
+
+    QElapsedTimer clock;
+    clock.start();
+    QProcess msg;
+    msg.start(zuvtest::suitePath(u"msg"_s),
+              {kTitle + u"/@/100001/@/h/@/http://s/@/Eva/@/Já/@/100002/@/11@0"_s});
+    ASSERT_TRUE(zuvtest::waitFor([] { return bool(FindWindowA(kTitle)); }, 10000));
+    ASSERT_TRUE(SendCopyData(FindWindowA(kTitle), u"Fmax"_s));
+    const qint64 opened = clock.elapsed();
+    EXPECT_LT(opened, 1000) << "from start to its first answer";
+
+    // 4 366 levels are the most that fit one command of the bus.
+    for (const int levels : {30, 4366}) {
+        clock.restart();
+        const auto answer =
+            SendCopyData(FindWindowA(kTitle), u"1/@/Eva/@/t/@/"_s + nestedTables(levels));
+        const qint64 handled = clock.elapsed();
+        clock.restart();
+        ASSERT_TRUE(SendCopyData(FindWindowA(kTitle), u"Fmax"_s));
+        const qint64 next = clock.elapsed();
+        ASSERT_TRUE(answer) << levels;
+        EXPECT_LT(handled + next, 1000) << levels << " levels";
+        std::printf("[ figures  ] %d levels: handled in %lld ms, next command %lld ms\n", levels,
+                    static_cast<long long>(handled), static_cast<long long>(next));
+    }
+    std::printf("[ figures  ] a page with 5 000 levels and a 1 MB word: answered %lld ms after "
+                "the start\n",
+                static_cast<long long>(opened));
+    // The new entries hold the text, not its markup; the old ones are kept.
+    const QString stored = CodePage::decode(suite.read(u"Cache/100001-100002.htm"_s));
+    EXPECT_TRUE(stored.contains(u"<P class=qtext>&lt;table&gt;&lt;tr&gt;&lt;td&gt;"_s));
+    EXPECT_TRUE(stored.contains(old));
+    msg.terminate();
+    msg.waitForFinished();
 }
