@@ -3,11 +3,9 @@
 #include "core/chatlayout.h"
 #include "form1.h"
 
-#include <QDesktopServices>
 #include <QIcon>
 #include <QResizeEvent>
 #include <QTextCursor>
-#include <QUrl>
 #include <foundation/messagebox.h>
 #include <foundation/paths.h>
 #include <foundation/shell.h>
@@ -34,14 +32,6 @@ constexpr int kSmileysLeft = 1880;
 constexpr int kSmileyStride = 255;
 constexpr int kText1Left = 30;
 constexpr int kText1Height = 720;
-
-// Links a person may open from a page: nothing that would start a local
-// file by its type.
-bool isWebLink(const QString& url)
-{
-    const QString scheme = QUrl(url).scheme().toLower();
-    return scheme == u"http" || scheme == u"https" || scheme == u"ftp" || scheme == u"mailto";
-}
 
 } // namespace
 

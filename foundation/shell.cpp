@@ -227,6 +227,12 @@ bool Shell(const QString& commandLine, int style, qint64* startedPid)
                          isSuiteProgram(path), startedPid);
 }
 
+bool isWebLink(const QString& url)
+{
+    const QString scheme = QUrl(url).scheme().toLower();
+    return scheme == u"http" || scheme == u"https" || scheme == u"ftp" || scheme == u"mailto";
+}
+
 bool programRunning(qint64 pid)
 {
     if (pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno != EPERM))

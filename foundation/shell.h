@@ -26,6 +26,10 @@ enum ShowStyle : int
 // the program cannot be started; else `startedPid` gets its process id.
 bool Shell(const QString& commandLine, int style, qint64* startedPid = nullptr);
 
+// Links a page may hand to the desktop: http, https, ftp and mailto, never
+// one that would open a local file or start something by its type.
+bool isWebLink(const QString& url);
+
 // True while the process with this id runs.
 bool programRunning(qint64 pid);
 

@@ -1,10 +1,12 @@
 #include "browserwindow.h"
 
+#include <QImage>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <foundation/breakablewords.h>
 #include <foundation/shell.h>
 
 using namespace Qt::StringLiterals;
@@ -27,11 +29,15 @@ bool isShownAsHtml(const QByteArray& contentType)
 
 } // namespace
 
-QVariant PageView::loadResource(int, const QUrl&)
+QVariant PageView::loadResource(int type, const QUrl&)
 {
-    // Not a null variant: a null one would make the document read the named
-    // file from the local disk itself.
-    return QByteArray();
+    // Never nothing: given nothing, or no picture, the document reads the
+    // named file from the local disk itself (and a FIFO there hangs it).
+    if (type != QTextDocument::ImageResource)
+        return QByteArray();
+    QImage blank(1, 1, QImage::Format_ARGB32);
+    blank.fill(Qt::transparent);
+    return blank;
 }
 
 BrowserWindow::BrowserWindow(BrowserArgs args, QWidget* parent)
@@ -143,10 +149,11 @@ void BrowserWindow::showFailure(const QString& reason)
 
 void BrowserWindow::finish(const QString& html, bool plainText)
 {
+    // A word of a million characters would hold the window for minutes.
     if (plainText)
-        m_page->setPlainText(html);
+        m_page->setPlainText(breakableText(html));
     else
-        m_page->setHtml(html);
+        m_page->setHtml(breakableHtml(html));
     m_done = true;
     emit pageShown();
 }
@@ -162,9 +169,11 @@ void BrowserWindow::Page_AnchorClicked(const QUrl& link)
         return;
     }
     const QUrl target = m_pageUrl.isValid() ? m_pageUrl.resolved(link) : link;
-    if (target.scheme().compare(u"javascript"_s, Qt::CaseInsensitive) == 0)
-        return; // no script runs here, nor in a browser on the page's behalf
-    OpenURLInShell(target.toString(QUrl::FullyEncoded));
+    // No script runs here, nor in a browser on the page's behalf, and no
+    // local file opens by its type.
+    const QString address = target.toString(QUrl::FullyEncoded);
+    if (isWebLink(address))
+        OpenURLInShell(address);
 }
 
 } // namespace zuv::browser

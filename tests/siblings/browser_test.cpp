@@ -1,14 +1,19 @@
 // ZuvBrowser: its argument and page decoding directly, its window in-process
 // and the real program, each against a small HTTP server on loopback.
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QMap>
 #include <QMouseEvent>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTextDocument>
+#include <atomic>
 #include <csignal>
+#include <fcntl.h>
 #include <foundation/bus/sendmessage.h>
 #include <foundation/codepage.h>
 #include <foundation/shell.h>
@@ -18,6 +23,8 @@
 #include <siblings/browser/core/browserargs.h>
 #include <support/processes.h>
 #include <support/tempsuite.h>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -527,6 +534,57 @@ TEST(BrowserWindow, PageCannotPullInLocalFiles)
     EXPECT_EQ(document->resource(QTextDocument::ImageResource, png).toByteArray(), "");
     EXPECT_EQ(document->resource(QTextDocument::ImageResource, QUrl(u"tajne.png"_s)).toByteArray(),
               "");
+}
+
+TEST(BrowserWindow, PicturesOfAPageNeverComeFromTheDiskNorLinksToIt)
+{
+    zuvtest::TempSuite suite;
+    QImage picture(64, 64, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    picture.save(suite.path(u"tajne.png"_s));
+    const QString fifo = suite.path(u"fifo"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // Whoever opens the FIFO to read it shows up here; the write lets a
+    // reader go on, so that a failure is a failure and not a hang.
+    std::atomic<bool> done{false}, opened{false};
+    std::thread writer([&] {
+        while (!done) {
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                opened = true;
+                [[maybe_unused]] auto n = ::write(fd, "x", 1);
+                ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    const QString png = QUrl::fromLocalFile(suite.path(u"tajne.png"_s)).toString();
+    PageServer server;
+    // The links come first: they must be on the screen to be clicked.
+    const QString links =
+        u"<a href=\"file:///etc/passwd\">soubor</a> <a href=\"data:text/html,x\">data</a> "
+        "<a href=\"smb://x/y\">sdileni</a> <a href=\"vbscript:x\">skript</a> "
+        "<a href=\"mailto:eva@zuv.cz\">posta</a>"_s;
+    server.route("/a", serverPage(links + u"<img src=\""_s + png + u"\"><img src=\"../../../../"_s +
+                                  suite.path(u"tajne.png"_s) + u"\"><img src=\""_s + fifo +
+                                  u"\"><p>"_s + QString(1024 * 1024, u'w') + u"</p>"_s));
+    QElapsedTimer clock;
+    clock.start();
+    auto window = openWindow(layout(server.base() + u"/a"_s, u"9000/@/9000/@/O/@/normal/@/x/@/"_s));
+    QTextDocument* document = window->page()->document();
+    document->documentLayout()->documentSize(); // lays out, pictures and the long word
+    const qint64 shown = clock.elapsed();
+    done = true;
+    writer.join();
+    EXPECT_FALSE(opened) << "the FIFO was opened";
+    EXPECT_LT(shown, 3000) << "a 1 MB word";
+    for (const QUrl& url : {QUrl(png), QUrl(u"../../../../"_s + suite.path(u"tajne.png"_s))}) {
+        const QImage loaded = document->resource(QTextDocument::ImageResource, url).value<QImage>();
+        EXPECT_NE(loaded.size(), QSize(64, 64)) << url.toString().toStdString();
+    }
+    for (const QString& text : {u"soubor"_s, u"data"_s, u"sdileni"_s, u"skript"_s, u"posta"_s})
+        clickLink(window->page(), text);
+    EXPECT_EQ(zuvtest::logLines(suite.shellLog()), QStringList{u"open\t\tmailto:eva@zuv.cz"_s});
 }
 
 TEST(BrowserProcess, StartedAsTheSuiteStartsItAndClosedByItsPage)
