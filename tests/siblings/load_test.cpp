@@ -16,6 +16,7 @@
 #include <support/processes.h>
 #include <support/tempsuite.h>
 #include <support/testhttpserver.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace zuv;
@@ -270,4 +271,51 @@ TEST(Load, EndedFromOutsideItWritesNothingAndLeavesNoPart)
     EXPECT_FALSE(FindWindowA(u"Trolvik Zuv!"_s));
     EXPECT_TRUE(QDir(suite.dir()).entryList({u"zuv.tt*"_s}).isEmpty());
     ended = true;
+}
+
+TEST(Load, OnlyHttpIsFetchedAndOnlyAPlainReplyFileWritten)
+{
+    zuvtest::TempSuite suite;
+    zuvtest::TestHttpServer server;
+    server.routes().Get("/to-file", [](const httplib::Request&, httplib::Response& res) {
+        res.set_redirect("file:///etc/hostname");
+    });
+    server.routes().Get("/ok", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("ok", "text/plain");
+    });
+    server.routes().Get("/huge", [](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("text/plain", [](size_t offset, httplib::DataSink& sink) {
+            static const std::string mebibyte(1024 * 1024, 'x');
+            if (offset >= 65 * mebibyte.size())
+                sink.done();
+            else
+                sink.write(mebibyte.data(), mebibyte.size());
+            return true;
+        });
+    });
+    server.start();
+    const QString reply = suite.path(u"zuv.tt"_s);
+    for (const QString& url :
+         {u"file:///etc/hostname"_s, u"gopher://127.0.0.1:1/x"_s, u"dict://127.0.0.1:1/x"_s,
+          base(server) + u"/to-file"_s, base(server) + u"/huge"_s}) {
+        const LoadRun run = runLoad(url + u"/@/"_s + reply);
+        EXPECT_EQ(run.exitCode, 1) << url.toStdString();
+        EXPECT_TRUE(QDir(suite.dir()).entryList({u"zuv.tt*"_s}).isEmpty()) << url.toStdString();
+    }
+
+    // A link at the reply path is not followed, a FIFO not replaced.
+    suite.write(u"elsewhere"_s, "keep");
+    QFile::link(suite.path(u"elsewhere"_s), reply);
+    EXPECT_EQ(runLoad(base(server) + u"/ok/@/"_s + reply).exitCode, 1);
+    EXPECT_EQ(suite.read(u"elsewhere"_s), "keep");
+    EXPECT_TRUE(QFileInfo(reply).isSymLink());
+    QFile::remove(reply);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(reply).constData(), 0600), 0);
+    EXPECT_EQ(runLoad(base(server) + u"/ok/@/"_s + reply).exitCode, 1);
+    QFile::remove(reply);
+
+    // A new reply is its owner's alone.
+    EXPECT_EQ(runLoad(base(server) + u"/ok/@/"_s + reply).exitCode, 0);
+    EXPECT_EQ(QFileInfo(reply).permissions() & 0x0777,
+              QFileDevice::ReadUser | QFileDevice::WriteUser);
 }

@@ -1,16 +1,31 @@
 #include "download.h"
 
+#include <QFile>
 #include <QSaveFile>
 #include <curl/curl.h>
+#include <sys/stat.h>
 
 namespace zuv::load {
 namespace {
 
+// Where the body goes, and how much of it has come.
+struct Body
+{
+    QSaveFile& file;
+    qint64 written = 0;
+    bool tooLarge = false;
+};
+
 size_t writeBody(char* data, size_t size, size_t count, void* target)
 {
-    auto* file = static_cast<QSaveFile*>(target);
+    auto* body = static_cast<Body*>(target);
     const qint64 bytes = qint64(size * count);
-    return file->write(data, bytes) == bytes ? size_t(bytes) : 0;
+    if (body->written + bytes > kMaxReplyBytes) {
+        body->tooLarge = true;
+        return 0; // ends the transfer
+    }
+    body->written += bytes;
+    return body->file.write(data, bytes) == bytes ? size_t(bytes) : 0;
 }
 
 int checkStop(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
@@ -20,12 +35,33 @@ int checkStop(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 
 } // namespace
 
+QString replyFileProblem(const QString& replyFile)
+{
+    struct stat info;
+    if (::lstat(QFile::encodeName(replyFile).constData(), &info) != 0)
+        return {}; // a new file
+    if (S_ISLNK(info.st_mode))
+        return QStringLiteral("%1 is a symbolic link; it is not followed").arg(replyFile);
+    if (!S_ISREG(info.st_mode))
+        return QStringLiteral("%1 is no plain file; it is not replaced").arg(replyFile);
+    return {};
+}
+
 DownloadResult download(const QByteArray& url, const QString& replyFile,
                         const std::atomic<bool>* stop)
 {
+    // Only a plain file of the caller's is written: a link planted at the
+    // path would send the reply elsewhere, and a FIFO or device is nobody's
+    // reply.
+    if (const QString problem = replyFileProblem(replyFile); !problem.isEmpty())
+        return {false, problem};
+    const bool isNew = !QFile::exists(replyFile);
     QSaveFile file(replyFile);
     if (!file.open(QIODevice::WriteOnly))
         return {false, QStringLiteral("cannot write %1: %2").arg(replyFile, file.errorString())};
+    if (isNew) // a reply can hold what only its member may read
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    Body body{file};
 
     static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     CURL* curl = initialised ? curl_easy_init() : nullptr;
@@ -46,7 +82,12 @@ DownloadResult download(const QByteArray& url, const QString& replyFile,
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "Zuv load/1.0");
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, curlError);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &file);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    // Nothing but HTTP: a file:// address would copy a local file into the
+    // reply, and other schemes send the password to any port as raw bytes.
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(kMaxReplyBytes));
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, checkStop);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, stop);
@@ -55,6 +96,10 @@ DownloadResult download(const QByteArray& url, const QString& replyFile,
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(curl);
 
+    if (body.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
+        file.cancelWriting();
+        return {false, QStringLiteral("the reply is larger than %1 MiB").arg(kMaxReplyBytes >> 20)};
+    }
     if (code != CURLE_OK) {
         file.cancelWriting();
         const QString reason = curlError[0] ? QString::fromLocal8Bit(curlError)

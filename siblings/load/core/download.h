@@ -16,6 +16,15 @@ struct DownloadResult
 // 15 s connect and 60 s transfer limit. The body goes, byte for byte, to a
 // temporary file beside `replyFile` that is renamed onto it only when the
 // transfer is complete with a 2xx status; otherwise nothing is written.
+// No reply of the suite comes near this; a larger one is refused whole.
+inline constexpr qint64 kMaxReplyBytes = 64 * 1024 * 1024;
+
+// Why the reply file cannot be written: a symbolic link or anything but a
+// plain file is there. Empty when it can.
+QString replyFileProblem(const QString& replyFile);
+
+// Only http and https are fetched, also on redirects. A new reply file is
+// readable by its owner only.
 // When `stop` becomes true the transfer ends at once, as a failed one.
 DownloadResult download(const QByteArray& url, const QString& replyFile,
                         const std::atomic<bool>* stop = nullptr);
