@@ -47,11 +47,23 @@ std::optional<QStringList> readLines(const QString& path)
     return splitLines(CodePage::decode(*bytes));
 }
 
+namespace {
+
+// A member's files hold passwords, conversations and replies: one the suite
+// creates is readable by its owner alone. An existing file keeps its mode.
+constexpr QFile::Permissions kPrivate = QFile::ReadOwner | QFile::WriteOwner;
+
+} // namespace
+
 bool writeBytesAtomic(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(resolvePath(path));
+    const QString resolved = resolvePath(path);
+    const bool isNew = !QFile::exists(resolved);
+    QSaveFile file(resolved);
     if (!file.open(QIODevice::WriteOnly))
         return false;
+    if (isNew)
+        file.setPermissions(kPrivate);
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
@@ -70,8 +82,11 @@ bool writeLinesAtomic(const QString& path, const QStringList& lines)
 bool appendLine(const QString& path, const QString& line)
 {
     QFile file(resolvePath(path));
+    const bool isNew = !file.exists();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return false;
+    if (isNew)
+        file.setPermissions(kPrivate);
     // One write call, so lines of concurrent writers never interleave.
     const QByteArray bytes = CodePage::encode(line) + "\r\n";
     return file.write(bytes) == bytes.size();

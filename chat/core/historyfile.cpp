@@ -38,7 +38,10 @@ bool HistoryFile::TestHTMLex(const QString& fontSize) const
     const QString file = resolvePath(m_path);
     if (QFileInfo::exists(file))
         return true;
-    QDir().mkpath(QFileInfo(file).absolutePath());
+    // The folder of the member's conversations is theirs alone.
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!QFileInfo::exists(folder))
+        QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return TextFile::writeBytesAtomic(file, CodePage::encode(emptyHistoryPage(fontSize)) + "\r\n");
 }
 

@@ -2,6 +2,7 @@
 
 #include "../shell.h"
 
+#include <QDir>
 #include <QFile>
 #include <cerrno>
 #include <csignal>
@@ -27,12 +28,13 @@ quint64 captionHash(const QByteArray& caption)
 
 bool makePrivateFolder(const QByteArray& path)
 {
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
-        // A missing parent ($ZUV_BUS_DIR below a new folder): make it too.
+    if (::mkdir(path.constData(), 0700) != 0 && errno == ENOENT) {
+        // A missing parent ($ZUV_BUS_DIR below a new folder): make it too,
+        // leaving parents that exist as they are.
         const qsizetype slash = path.lastIndexOf('/');
-        if (slash <= 0 || !makePrivateFolder(path.left(slash)) ||
-            (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST))
-            return false;
+        if (slash > 0)
+            QDir().mkpath(QFile::decodeName(path.left(slash)));
+        ::mkdir(path.constData(), 0700);
     }
     struct stat info;
     if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
@@ -58,26 +60,41 @@ bool parseName(const char* name, qint64* pid, quint32* number)
 
 } // namespace
 
+QString firstPrivateFolder(const QList<QByteArray>& candidates)
+{
+    for (QByteArray path : candidates) {
+        while (path.size() > 1 && path.endsWith('/'))
+            path.chop(1);
+        if (!path.isEmpty() && makePrivateFolder(path))
+            return QFile::decodeName(path);
+    }
+    return {};
+}
+
 QString folder()
 {
     // Made once per setting; a test may point $ZUV_BUS_DIR elsewhere later.
     static QByteArray cachedSetting;
     static QString cached;
     static bool made = false;
-    const QByteArray setting = qgetenv("ZUV_BUS_DIR") + '\n' + qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray setting =
+        qgetenv("ZUV_BUS_DIR") + '\n' + qgetenv("XDG_RUNTIME_DIR") + '\n' + qgetenv("HOME");
     if (made && setting == cachedSetting)
         return cached;
-    QByteArray path = qgetenv("ZUV_BUS_DIR");
-    if (path.isEmpty()) {
-        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-        if (runtime.isEmpty())
-            path = "/tmp/zuv-bus-" + QByteArray::number(::getuid());
-        else
-            path = runtime + "/zuv-bus";
+    QList<QByteArray> candidates;
+    if (const QByteArray chosen = qgetenv("ZUV_BUS_DIR"); !chosen.isEmpty()) {
+        candidates = {chosen}; // asked for: that one or none
+    } else {
+        // Every program of the user walks the same list, so all of them meet
+        // in the first folder that is theirs: one under /tmp that another
+        // user made first is passed by, and the home folder is the last word.
+        if (const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"); !runtime.isEmpty())
+            candidates.append(runtime + "/zuv-bus");
+        candidates.append("/tmp/zuv-bus-" + QByteArray::number(::getuid()));
+        if (const QByteArray home = qgetenv("HOME"); !home.isEmpty())
+            candidates.append(home + "/.cache/zuv-bus");
     }
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1);
-    cached = makePrivateFolder(path) ? QFile::decodeName(path) : QString();
+    cached = firstPrivateFolder(candidates);
     cachedSetting = setting;
     made = !cached.isEmpty();
     return cached;

@@ -6,10 +6,14 @@
 
 namespace zuv::Bus {
 
-// The window bus's folder: $ZUV_BUS_DIR, else $XDG_RUNTIME_DIR/zuv-bus, else
-// /tmp/zuv-bus-<uid>. Created with mode 0700; empty when it cannot be made
-// private (another user's folder or a symbolic link is never used).
+// The window bus's folder: $ZUV_BUS_DIR, else the first of
+// $XDG_RUNTIME_DIR/zuv-bus, /tmp/zuv-bus-<uid> and ~/.cache/zuv-bus that can
+// be made private. Created with mode 0700; another user's folder or a
+// symbolic link is never used. Empty when none can be.
 QString folder();
+
+// The first of the folders that is or can be made this user's alone (0700).
+QString firstPrivateFolder(const QList<QByteArray>& candidates);
 
 // One published window as the folder holds it: a socket named
 // "<caption hash>-<pid>-<number>" and beside it "<same>.title" with the

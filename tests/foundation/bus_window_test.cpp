@@ -2,6 +2,7 @@
 // the replaced window procedure.
 #include <QDir>
 #include <QLocalSocket>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <foundation/bus/busfolder.h>
 #include <foundation/bus/buswindow.h>
@@ -117,6 +118,25 @@ TEST(BusWindow, FolderIsPrivate)
     struct stat info;
     ASSERT_EQ(::stat(QFile::encodeName(suite.busDir()).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST(BusWindow, AFolderThatIsNotOursIsPassedBy)
+{
+    QTemporaryDir root;
+    const QByteArray base = QFile::encodeName(root.path());
+    QDir(root.path()).mkdir(u"target"_s);
+    QFile::link(root.path() + u"/target"_s, root.path() + u"/link"_s);
+    QDir(root.path()).mkdir(u"foreign"_s);
+    const bool canGiveAway = ::chown((base + "/foreign").constData(), 65534, 65534) == 0;
+    const QString chosen = Bus::firstPrivateFolder(
+        {base + "/link", base + "/foreign", base + "/new/bus", base + "/last"});
+    EXPECT_EQ(chosen, root.path() + u"/new/bus"_s) << "foreign folder given away: " << canGiveAway;
+    struct stat info;
+    ASSERT_EQ(::stat((base + "/new/bus").constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(Bus::firstPrivateFolder({base + "/link"}), QString());
+    if (canGiveAway)
+        EXPECT_EQ(Bus::firstPrivateFolder({base + "/foreign"}), QString());
 }
 
 TEST(BusWindow, PayloadLimits)

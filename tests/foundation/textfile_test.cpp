@@ -3,6 +3,7 @@
 #include <foundation/textfile.h>
 #include <gtest/gtest.h>
 #include <support/tempsuite.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace zuv;
@@ -50,6 +51,25 @@ TEST(TextFile, AppendCreatesTheFile)
     zuvtest::TempSuite suite;
     ASSERT_TRUE(TextFile::appendLine(suite.data(u"error.log"_s), u"x"_s));
     EXPECT_EQ(suite.read(u"Zuv_Data/error.log"_s), QByteArray("x\r\n"));
+}
+
+TEST(TextFile, FilesItMakesAreTheOwnersAlone)
+{
+    zuvtest::TempSuite suite;
+    const auto mode = [&](const QString& name) {
+        struct stat info;
+        return ::stat(QFile::encodeName(suite.path(name)).constData(), &info) == 0
+                   ? info.st_mode & 0777
+                   : 0u;
+    };
+    ASSERT_TRUE(TextFile::writeBytesAtomic(suite.path(u"new.ini"_s), "x"));
+    ASSERT_TRUE(TextFile::appendLine(suite.path(u"new.log"_s), u"x"_s));
+    EXPECT_EQ(mode(u"new.ini"_s), 0600u);
+    EXPECT_EQ(mode(u"new.log"_s), 0600u);
+    // One the member made readable keeps that.
+    ::chmod(QFile::encodeName(suite.path(u"new.ini"_s)).constData(), 0644);
+    ASSERT_TRUE(TextFile::writeBytesAtomic(suite.path(u"new.ini"_s), "y"));
+    EXPECT_EQ(mode(u"new.ini"_s), 0644u);
 }
 
 TEST(Paths, BackslashesAndTheCaseOfFolderNames)
