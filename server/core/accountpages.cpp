@@ -46,10 +46,10 @@ QString profileFields(const Profile& p)
 
 } // namespace
 
-Reply note(Sqlite& db, const Query& query, const Context&)
+Reply note(Sqlite& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Moje poznámka");
-    const PageAuth auth = pageAuth(db, query, title);
+    const PageAuth auth = pageAuth(db, ctx, query, title);
     if (!auth.member)
         return auth.refusal;
     const auto contact = namedMember(db, text(query, "user"));
@@ -72,10 +72,10 @@ Reply note(Sqlite& db, const Query& query, const Context&)
                                    QStringLiteral("Uložit")));
 }
 
-Reply awayText(Sqlite& db, const Query& query, const Context&)
+Reply awayText(Sqlite& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Nepřítomen");
-    const PageAuth auth = pageAuth(db, query, title);
+    const PageAuth auth = pageAuth(db, ctx, query, title);
     if (!auth.member)
         return auth.refusal;
     QString current = auth.member->awayText;
@@ -96,10 +96,10 @@ Reply awayText(Sqlite& db, const Query& query, const Context&)
                                       QStringLiteral("Uložit")));
 }
 
-Reply editProfile(Sqlite& db, const Query& query, const Context&)
+Reply editProfile(Sqlite& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Úprava uživatelského účtu");
-    const PageAuth auth = pageAuth(db, query, title);
+    const PageAuth auth = pageAuth(db, ctx, query, title);
     if (!auth.member)
         return auth.refusal;
     Profile profile = auth.member->profile;

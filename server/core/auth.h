@@ -1,5 +1,6 @@
 #pragma once
 
+#include "handler.h"
 #include "members.h"
 #include "sqlite.h"
 
@@ -20,8 +21,10 @@ struct Authenticated
 };
 
 // `who` is a member number; with `allowNickname` also a nickname, as the
-// login dialog takes either.
-Authenticated authenticate(Sqlite& db, const QString& who, const QString& password,
-                           bool allowNickname = false);
+// login dialog takes either. A wrong password counts against `who` from the
+// request's address in the context's throttle, a right one clears it; a
+// stored hash of the old kind is replaced by a new one.
+Authenticated authenticate(Sqlite& db, const Context& ctx, const QString& who,
+                           const QString& password, bool allowNickname = false);
 
 } // namespace zuv::server

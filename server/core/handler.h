@@ -10,11 +10,15 @@
 namespace zuv::server {
 
 // What a handler knows about the request besides its keys.
+class LoginThrottle;
+
 struct Context
 {
     const ServerConfig& config;
-    QString base; // "http://host:port" as the request addressed this server
-    qint64 now;   // ms since the epoch
+    QString base;                      // "http://host:port" as the request addressed this server
+    qint64 now;                        // ms since the epoch
+    LoginThrottle* throttle = nullptr; // counts wrong passwords, when the server keeps one
+    QString client;                    // the address the request came from
 };
 
 // One script or page. It runs while the request holds the database.

@@ -1,5 +1,6 @@
 #include "httpfront.h"
 
+#include "loginthrottle.h"
 #include "requests.h"
 
 #include <QDateTime>
@@ -14,6 +15,9 @@
 
 namespace zuv::server {
 namespace {
+
+constexpr int kWorkers = 64;
+constexpr time_t kReadTimeoutSeconds = 2;
 
 bool plainHost(const std::string& host)
 {
@@ -58,6 +62,7 @@ struct HttpFront::Impl
     Database& db;
     ServerConfig config;
     httplib::Server server;
+    LoginThrottle throttle;
 
     enum class State
     {
@@ -89,9 +94,23 @@ struct HttpFront::Impl
         if (!query || !isTextBytes(req.path)) {
             reply = Reply::badRequest();
         } else {
+            const QString client = QString::fromStdString(req.remote_addr);
+            // A login that guesses waits here, before it holds the database.
+            const QString who = query->has(QStringLiteral("id"))
+                                    ? query->text(QStringLiteral("id"))
+                                    : query->text(QStringLiteral("idh"));
+            if (!who.isEmpty()) {
+                const auto wait = throttle.admit(LoginThrottle::accountKey(who), client);
+                if (wait.count() > 0)
+                    std::this_thread::sleep_for(wait);
+            }
             const Context ctx{
-                config, requestBase(req.get_header_value("Host"), req.local_addr, req.local_port),
-                QDateTime::currentMSecsSinceEpoch()};
+                config,
+                requestBase(req.get_header_value("Host"), req.local_addr, req.local_port),
+                QDateTime::currentMSecsSinceEpoch(),
+                &throttle,
+                client,
+            };
             const QString path =
                 CodePage::decode(QByteArrayView(req.path.data(), qsizetype(req.path.size())));
             reply = handleRequest(db, path, *query, ctx);
@@ -108,6 +127,15 @@ HttpFront::HttpFront(Database& db, const ServerConfig& config)
     // Headers and body go out as separate writes; without this the body
     // waits for the client's delayed acknowledgement.
     d->server.set_tcp_nodelay(true);
+    // A client that trickles its request in holds a worker while it does:
+    // a request of the suite comes in one piece, so a pause of a few
+    // seconds ends the connection, and there are workers enough that a
+    // crowd of such clients still leaves the rest served.
+    d->server.new_task_queue = [] {
+        return new httplib::ThreadPool(kWorkers);
+    };
+    d->server.set_read_timeout(kReadTimeoutSeconds, 0);
+    d->server.set_keep_alive_timeout(kReadTimeoutSeconds);
     // httplib's default also sets SO_REUSEPORT, which lets a second server
     // bind a port that one is listening on and take half its requests.
     d->server.set_socket_options([](socket_t sock) {

@@ -138,6 +138,12 @@ void setAwayText(Sqlite& db, int number, const QString& text)
     st.bind(1, text).bind(2, qint64(number)).run();
 }
 
+void setPassword(Sqlite& db, int number, const PasswordHash& password)
+{
+    auto st = db.prepare("UPDATE members SET salt = ?, hash = ? WHERE number = ?");
+    st.bind(1, password.salt).bind(2, password.hash).bind(3, qint64(number)).run();
+}
+
 void recordRefresh(Sqlite& db, int number, const RefreshState& state, qint64 now)
 {
     // A value the request did not carry keeps its stored content.

@@ -65,6 +65,7 @@ std::optional<int> create(Sqlite& db, const Profile& profile, const QString& pas
 
 void updateProfile(Sqlite& db, int number, const Profile& profile);
 void setAwayText(Sqlite& db, int number, const QString& text);
+void setPassword(Sqlite& db, int number, const PasswordHash& password);
 void recordRefresh(Sqlite& db, int number, const RefreshState& state, qint64 now);
 void recordListening(Sqlite& db, int number, const QString& station);
 void setSuspended(Sqlite& db, int number, bool suspended);

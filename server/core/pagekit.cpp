@@ -22,9 +22,9 @@ Reply paragraph(const QString& title, const QString& message)
     return page(title, QStringLiteral("<p>") + Html::escape(message) + QStringLiteral("</p>"));
 }
 
-PageAuth pageAuth(Sqlite& db, const Query& query, const QString& title)
+PageAuth pageAuth(Sqlite& db, const Context& ctx, const Query& query, const QString& title)
 {
-    const Authenticated auth = authenticate(db, text(query, "idh"), text(query, "h"));
+    const Authenticated auth = authenticate(db, ctx, text(query, "idh"), text(query, "h"));
     if (auth.result == Authenticated::Ok)
         return {auth.member, {}};
     if (auth.result == Authenticated::Suspended)

@@ -24,7 +24,7 @@ struct PageAuth
     std::optional<Member> member;
     Reply refusal;
 };
-PageAuth pageAuth(Sqlite& db, const Query& query, const QString& title);
+PageAuth pageAuth(Sqlite& db, const Context& ctx, const Query& query, const QString& title);
 
 // Hidden form fields that sign the next request in as the same member.
 Rows credentials(const Member& me, const Query& query);

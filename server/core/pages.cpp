@@ -58,20 +58,20 @@ Reply whois(Sqlite& db, const Query& query, const Context& ctx)
     return page(title + QStringLiteral(" ") + m->profile.nickname, Html::table(rows));
 }
 
-Reply inbox(Sqlite& db, const Query& query, const Context&)
+Reply inbox(Sqlite& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Schránka");
-    const PageAuth auth = pageAuth(db, query, title);
+    const PageAuth auth = pageAuth(db, ctx, query, title);
     if (!auth.member)
         return auth.refusal;
     // Every message is handed to the messenger by the next refresh.
     return paragraph(title, QStringLiteral("Ve schránce nemáte žádné nepřijaté zprávy."));
 }
 
-Reply sendFile(Sqlite& db, const Query& query, const Context&)
+Reply sendFile(Sqlite& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Odeslat soubor");
-    const PageAuth auth = pageAuth(db, query, title);
+    const PageAuth auth = pageAuth(db, ctx, query, title);
     if (!auth.member)
         return auth.refusal;
     const auto contact = namedMember(db, text(query, "to"));
@@ -84,7 +84,7 @@ Reply sendFile(Sqlite& db, const Query& query, const Context&)
 Reply birthdays(Sqlite& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Narozeniny přátel");
-    const PageAuth auth = pageAuth(db, query, title);
+    const PageAuth auth = pageAuth(db, ctx, query, title);
     if (!auth.member)
         return auth.refusal;
     struct Upcoming
@@ -121,10 +121,10 @@ Reply birthdays(Sqlite& db, const Query& query, const Context& ctx)
     return page(title, Html::table(rows));
 }
 
-Reply history(Sqlite& db, const Query& query, const Context&)
+Reply history(Sqlite& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Historie zpráv");
-    const PageAuth auth = pageAuth(db, query, title);
+    const PageAuth auth = pageAuth(db, ctx, query, title);
     if (!auth.member)
         return auth.refusal;
     const QList<Message> messages = Messages::history(db, auth.member->number, kHistoryLength);

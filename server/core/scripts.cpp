@@ -97,7 +97,7 @@ Reply refresh(Sqlite& db, const Query& query, const Context& ctx, bool full)
         return Reply::badRequest();
 
     Transaction tx(db);
-    const Authenticated auth = authenticate(db, *id, *password);
+    const Authenticated auth = authenticate(db, ctx, *id, *password);
     if (auth.result != Authenticated::Ok)
         return authFailure(auth.result);
     const Member& me = *auth.member;
@@ -145,14 +145,14 @@ Reply serverSettings(Sqlite&, const Query&, const Context& ctx)
     return Reply::lines(settings.toLines());
 }
 
-Reply login(Sqlite& db, const Query& query, const Context&)
+Reply login(Sqlite& db, const Query& query, const Context& ctx)
 {
     const QString who = query.text(QStringLiteral("id")).trimmed();
     const QString password = query.text(QStringLiteral("h"));
     if (who.isEmpty() || password.isEmpty())
         return Reply::lines(
             {QStringLiteral("zuvx:Zadejte prosím svůj nick nebo Zuv číslo a heslo.")});
-    const Authenticated auth = authenticate(db, who, password, true);
+    const Authenticated auth = authenticate(db, ctx, who, password, true);
     switch (auth.result) {
     case Authenticated::Wrong:
         return Reply::lines({QStringLiteral("zuvx:Špatný nick, Zuv číslo nebo heslo.")});
@@ -188,7 +188,7 @@ Reply messageAdd(Sqlite& db, const Query& query, const Context& ctx)
         return Reply::badRequest();
 
     Transaction tx(db);
-    const Authenticated auth = authenticate(db, *id, *password);
+    const Authenticated auth = authenticate(db, ctx, *id, *password);
     if (auth.result != Authenticated::Ok)
         return authFailure(auth.result);
     const Member& me = *auth.member;
@@ -208,13 +208,13 @@ Reply messageAdd(Sqlite& db, const Query& query, const Context& ctx)
     return Reply::lines({sentRecord(sent)});
 }
 
-Reply userAdd(Sqlite& db, const Query& query, const Context&)
+Reply userAdd(Sqlite& db, const Query& query, const Context& ctx)
 {
     const auto id = query.value(QStringLiteral("id"));
     const auto password = query.value(QStringLiteral("h"));
     if (!id || !password || !query.has(QStringLiteral("user")))
         return Reply::badRequest();
-    const Authenticated auth = authenticate(db, *id, *password);
+    const Authenticated auth = authenticate(db, ctx, *id, *password);
     if (auth.result != Authenticated::Ok)
         return Reply::lines({line(Line::kNoAdd)});
     const auto target = listTarget(db, *auth.member, query);
@@ -225,13 +225,13 @@ Reply userAdd(Sqlite& db, const Query& query, const Context&)
     return Reply::lines({contactChangedRecord(target->profile.nickname)});
 }
 
-Reply userDel(Sqlite& db, const Query& query, const Context&)
+Reply userDel(Sqlite& db, const Query& query, const Context& ctx)
 {
     const auto id = query.value(QStringLiteral("id"));
     const auto password = query.value(QStringLiteral("h"));
     if (!id || !password || !query.has(QStringLiteral("user")))
         return Reply::badRequest();
-    const Authenticated auth = authenticate(db, *id, *password);
+    const Authenticated auth = authenticate(db, ctx, *id, *password);
     if (auth.result != Authenticated::Ok)
         return Reply::lines({line(Line::kNoAdd)});
     const auto number = parseNumber(query.text(QStringLiteral("user")));
@@ -241,13 +241,13 @@ Reply userDel(Sqlite& db, const Query& query, const Context&)
     return Reply::lines({contactChangedRecord(target->profile.nickname)});
 }
 
-Reply listening(Sqlite& db, const Query& query, const Context&)
+Reply listening(Sqlite& db, const Query& query, const Context& ctx)
 {
     const auto id = query.value(QStringLiteral("idh"));
     const auto password = query.value(QStringLiteral("h"));
     if (!id || !password)
         return Reply::badRequest();
-    const Authenticated auth = authenticate(db, *id, *password);
+    const Authenticated auth = authenticate(db, ctx, *id, *password);
     if (auth.result != Authenticated::Ok)
         return authFailure(auth.result);
     if (query.text(QStringLiteral("sv")) == QStringLiteral("on"))

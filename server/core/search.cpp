@@ -80,7 +80,9 @@ QString sexName(const QString& code)
 }
 
 // Twelve fields: number, mood or "off", nickname, first name, surname, age,
-// radio player, on-line state, station, sex, birth date, town.
+// radio player, on-line state, station, sex, (empty), town. The messenger
+// shows no field 10; the birth date it once carried is not sent, the age
+// says all that is meant to be seen.
 QString searchRecord(const Member& m, bool online, const QDate& today)
 {
     const auto age = ageOn(m.profile.birthDate, today);
@@ -96,7 +98,7 @@ QString searchRecord(const Member& m, bool online, const QDate& today)
         online ? QStringLiteral("online") : QStringLiteral("offline"),
         listening ? m.station : QString(),
         sexName(m.profile.sex),
-        m.profile.birthDate,
+        QString(),
         m.profile.town,
     };
     return QStringLiteral("add//") + fields.join(QStringLiteral("/@/"));
@@ -124,7 +126,7 @@ Reply search(Sqlite& db, const Query& query, const Context& ctx)
     const auto password = query.value(QStringLiteral("h"));
     if (!id || !password)
         return Reply::badRequest();
-    if (authenticate(db, *id, *password).result != Authenticated::Ok)
+    if (authenticate(db, ctx, *id, *password).result != Authenticated::Ok)
         return Reply::lines({QStringLiteral("num//0"), QStringLiteral("svs//")});
 
     const Filter filter{query, onlineSince(ctx.now, ctx.config.intervals.active),

@@ -1,3 +1,4 @@
+#include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <server/core/contacts.h>
@@ -50,16 +51,28 @@ TEST(ServerMemberRulesTest, NicknamesAndMoods)
     EXPECT_EQ(normalisedMood(u"on"_s), u":)"_s);
 }
 
-TEST(ServerPasswordTest, SaltedHashVerifiesOnlyTheSamePassword)
+TEST(ServerPasswordTest, SlowSaltedHashVerifiesOnlyTheSamePassword)
 {
     const PasswordHash a = hashPassword(u"žluťoučký"_s);
     const PasswordHash b = hashPassword(u"žluťoučký"_s);
-    EXPECT_EQ(a.hash.size(), 32);
-    EXPECT_NE(a.salt, b.salt);
+    EXPECT_TRUE(a.hash.startsWith("$y$")) << a.hash.toStdString(); // yescrypt
     EXPECT_NE(a.hash, b.hash);
+    EXPECT_FALSE(needsRehash(a));
     EXPECT_TRUE(verifyPassword(u"žluťoučký"_s, a));
     EXPECT_FALSE(verifyPassword(u"zlutoucky"_s, a));
     EXPECT_FALSE(verifyPassword(u""_s, a));
+
+    // A hash of the old kind (salt + SHA-256) still verifies, and wants
+    // replacing; nothing broken ever does.
+    const QByteArray salt = "0123456789abcdef";
+    const PasswordHash old{
+        salt, QCryptographicHash::hash(salt + u"heslo"_s.toUtf8(), QCryptographicHash::Sha256)};
+    EXPECT_TRUE(verifyPassword(u"heslo"_s, old));
+    EXPECT_FALSE(verifyPassword(u"Heslo"_s, old));
+    EXPECT_TRUE(needsRehash(old));
+    for (const PasswordHash& broken :
+         {PasswordHash{}, PasswordHash{{}, "$y$"}, PasswordHash{{}, "*"}, PasswordHash{salt, {}}})
+        EXPECT_FALSE(verifyPassword(u""_s, broken));
 }
 
 class ServerStoreTest : public ::testing::Test
