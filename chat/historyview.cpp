@@ -46,8 +46,10 @@ void HistoryView::showPage(const QString& page)
     m_earlier = std::move(tail.older);
     // Entries added later are parsed on their own and need the page's rules.
     document()->setDefaultStyleSheet(pageStyleSheet(page));
-    const qsizetype styleEnd = tail.shown.indexOf(u"</STYLE>", 0, Qt::CaseInsensitive);
-    const qsizetype entries = styleEnd < 0 ? 0 : styleEnd + 8;
+    // The head is the page's own; what follows its style sheet is entries.
+    constexpr QStringView styleClose = u"</STYLE>";
+    const qsizetype styleEnd = tail.shown.indexOf(styleClose, 0, Qt::CaseInsensitive);
+    const qsizetype entries = styleEnd < 0 ? 0 : styleEnd + styleClose.size();
     setHtml(tail.shown.left(entries) + viewableEntries(QStringView(tail.shown).sliced(entries)));
     m_showsPage = true;
     scrollToAnchor(QStringLiteral("zuv_end"));
