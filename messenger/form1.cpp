@@ -16,12 +16,12 @@
 #include <QVBoxLayout>
 #include <cstdio>
 #include <foundation/bus/instance.h>
-#include <foundation/bus/sendcommand.h>
+#include <foundation/gui/sendcommand.h>
 #include <foundation/bus/sendmessage.h>
-#include <foundation/messagebox.h>
+#include <foundation/gui/messagebox.h>
 #include <foundation/online.h>
 #include <foundation/paths.h>
-#include <foundation/pause.h>
+#include <foundation/gui/pause.h>
 #include <foundation/shell.h>
 #include <foundation/startwithsystem.h>
 #include <foundation/textfile.h>

@@ -6,7 +6,7 @@
 
 #include <QFile>
 #include <QFont>
-#include <foundation/messagebox.h>
+#include <foundation/gui/messagebox.h>
 #include <foundation/paths.h>
 #include <foundation/shell.h>
 #include <foundation/textfile.h>
