@@ -17,9 +17,9 @@
 #include <foundation/bus/windowproc.h>
 #include <foundation/codepage.h>
 #include <foundation/paths.h>
-#include <foundation/pause.h>
+#include <foundation/gui/pause.h>
 #include <foundation/shell.h>
-#include <foundation/sound.h>
+#include <foundation/gui/sound.h>
 #include <foundation/textfile.h>
 #include <utility>
 

@@ -6,7 +6,7 @@
 #include <QIcon>
 #include <QResizeEvent>
 #include <QTextCursor>
-#include <foundation/messagebox.h>
+#include <foundation/gui/messagebox.h>
 #include <foundation/paths.h>
 #include <foundation/shell.h>
 

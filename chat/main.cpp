@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <foundation/endrequest.h>
+#include <foundation/gui/desktop.h>
 #include <foundation/shell.h>
 #include <unistd.h>
 

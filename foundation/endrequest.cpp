@@ -1,8 +1,6 @@
 #include "endrequest.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QSessionManager>
 #include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
@@ -22,6 +20,21 @@ void onSignal(int)
 }
 
 } // namespace
+
+// Hears the session manager of a program with a display; the signal is
+// named, not linked, so that this layer needs no part of Qt's display side.
+class SessionEnd : public QObject
+{
+    Q_OBJECT
+public:
+    SessionEnd(std::function<void()> end, QObject* parent) : QObject(parent), m_end(std::move(end))
+    {}
+public slots:
+    void commitData() { m_end(); }
+
+private:
+    std::function<void()> m_end;
+};
 
 void onEndRequest(std::function<void()> end)
 {
@@ -53,10 +66,13 @@ void onEndRequest(std::function<void()> end)
         ::sigaction(SIGINT, &action, nullptr);
         ::sigaction(SIGTERM, &action, nullptr);
     }
-    if (auto* gui = qobject_cast<QGuiApplication*>(app)) {
-        QObject::connect(gui, &QGuiApplication::commitDataRequest, app,
-                         [runOnce](QSessionManager&) { runOnce(); });
+    if (app->inherits("QGuiApplication")) {
+        auto* session = new SessionEnd(runOnce, app);
+        QObject::connect(app, SIGNAL(commitDataRequest(QSessionManager&)), session,
+                         SLOT(commitData()));
     }
 }
 
 } // namespace zuv
+
+#include "endrequest.moc"

@@ -1,16 +1,23 @@
 #include "online.h"
 
 #include <QFile>
-#include <QNetworkInterface>
+#include <ifaddrs.h>
+#include <net/if.h>
 
 namespace zuv {
 namespace {
 
 bool interfaceUp(const QString& name)
 {
-    const QNetworkInterface nic = QNetworkInterface::interfaceFromName(name);
-    return nic.isValid() && nic.flags().testFlag(QNetworkInterface::IsUp) &&
-           !nic.flags().testFlag(QNetworkInterface::IsLoopBack);
+    ifaddrs* all = nullptr;
+    if (::getifaddrs(&all) != 0)
+        return false;
+    const QByteArray wanted = name.toLocal8Bit();
+    bool up = false;
+    for (const ifaddrs* i = all; i && !up; i = i->ifa_next)
+        up = wanted == i->ifa_name && (i->ifa_flags & IFF_UP) && !(i->ifa_flags & IFF_LOOPBACK);
+    ::freeifaddrs(all);
+    return up;
 }
 
 // /proc/net/route: "Iface Destination Gateway Flags ..." in hex; a default

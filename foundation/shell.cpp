@@ -4,12 +4,9 @@
 #include "paths.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QUrl>
-#include <QWidget>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -26,6 +23,8 @@ namespace {
 
 // Where a program of the suite finds the argument it was started with.
 constexpr char kArgumentVariable[] = "ZUV_ARGUMENT";
+
+DesktopOpener g_desktopOpener = nullptr;
 
 QString dropExe(QString name)
 {
@@ -173,8 +172,10 @@ bool openWithDesktop(const QString& target)
     const QUrl url = urlFor(target);
     if (!url.isValid())
         return false;
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return QDesktopServices::openUrl(url);
+    // A program with a display opens it the way its desktop does.
+    QCoreApplication* app = QCoreApplication::instance();
+    if (g_desktopOpener && app && app->inherits("QGuiApplication"))
+        return g_desktopOpener(url);
     const QString opener = findProgram(QStringLiteral("xdg-open"));
     const QByteArray encodedUrl = url.toEncoded();
     return !opener.isEmpty() &&
@@ -283,22 +284,9 @@ ProgramStart takeProgramStart(int argc, char** argv)
     return start;
 }
 
-void showInStyle(QWidget* window, int style)
+void setDesktopOpener(DesktopOpener opener)
 {
-    switch (style) {
-    case SW_SHOWMINIMIZED:
-        window->showMinimized();
-        break;
-    case SW_SHOWNOACTIVATE:
-        window->setAttribute(Qt::WA_ShowWithoutActivating);
-        window->show();
-        break;
-    default:
-        window->show();
-        window->raise();
-        window->activateWindow();
-        break;
-    }
+    g_desktopOpener = opener;
 }
 
 } // namespace zuv

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class QWidget;
+class QUrl;
 
 namespace zuv {
 
@@ -50,7 +50,10 @@ struct ProgramStart
 };
 ProgramStart takeProgramStart(int argc, char** argv);
 
-// Shows a program's first window in the given style.
-void showInStyle(QWidget* window, int style);
+// How an address is opened where the program has a display. The display
+// layer of the foundation puts its own in place (the desktop's handler);
+// without one, and in programs without a display, xdg-open opens it.
+using DesktopOpener = bool (*)(const QUrl& url);
+void setDesktopOpener(DesktopOpener opener);
 
 } // namespace zuv

@@ -4,9 +4,9 @@
 #include "form1.h"
 
 #include <foundation/bus/sendmessage.h>
-#include <foundation/messagebox.h>
+#include <foundation/gui/messagebox.h>
+#include <foundation/gui/pause.h>
 #include <foundation/paths.h>
-#include <foundation/pause.h>
 #include <foundation/shell.h>
 
 namespace zuv::messenger {

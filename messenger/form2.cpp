@@ -7,7 +7,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QVBoxLayout>
-#include <foundation/messagebox.h>
+#include <foundation/gui/messagebox.h>
 #include <foundation/online.h>
 #include <foundation/paths.h>
 #include <foundation/shell.h>

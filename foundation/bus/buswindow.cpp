@@ -1,15 +1,16 @@
 #include "buswindow.h"
 
 #include "../codepage.h"
-#include "../textfile.h"
+#include "../stagedfile.h"
 #include "busfolder.h"
+#include "unixsocket.h"
 #include "wire.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QWidget>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QVariant>
 #include <atomic>
 #include <unistd.h>
 
@@ -19,9 +20,53 @@ namespace {
 std::atomic<quint32> nextWindowNumber{1};
 QPointer<BusWindow> mainWindow;
 
-const char* kBufferProperty = "zuvBusBuffer";
-
 } // namespace
+
+// One sender's connection to a published window: it gathers the record,
+// runs the window's handler once and answers.
+class BusConnection : public QObject
+{
+public:
+    BusConnection(int fd, BusWindow* window) : QObject(window), m_fd(fd), m_window(window)
+    {
+        m_readable = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(m_readable, &QSocketNotifier::activated, this, &BusConnection::read);
+    }
+    ~BusConnection() override { Bus::UnixSocket::closeSocket(m_fd); }
+
+    void read()
+    {
+        const bool open = Bus::UnixSocket::receiveAvailable(m_fd, m_buffer);
+        bool invalid = false;
+        const auto header = Bus::Wire::decodeHeader(m_buffer, &invalid);
+        if (invalid) { // not our record, or more than a command may hold
+            deleteLater();
+            return;
+        }
+        const bool whole =
+            header && m_buffer.size() >= Bus::Wire::kHeaderSize + qsizetype(header->cbData);
+        if (!whole) {
+            if (!open)
+                deleteLater(); // gone before it said all
+            return;
+        }
+        // The handler may wait for events itself; this record is done with.
+        m_readable->setEnabled(false);
+        const QByteArray bytes = m_buffer.mid(Bus::Wire::kHeaderSize, header->cbData);
+        QPointer<BusConnection> guard(this);
+        const qint64 result = m_window->handle(header->dwData, header->sender, bytes);
+        if (!guard)
+            return; // the window went while its handler ran
+        Bus::UnixSocket::sendAll(m_fd, Bus::Wire::encodeAnswer(result));
+        deleteLater();
+    }
+
+private:
+    int m_fd;
+    BusWindow* m_window;
+    QSocketNotifier* m_readable = nullptr;
+    QByteArray m_buffer;
+};
 
 BusWindow::BusWindow(QObject* parent)
     : QObject(parent), m_id(Bus::makeWindowId(::getpid(), nextWindowNumber++))
@@ -44,8 +89,10 @@ quint64 BusWindow::mainWindowId()
 
 bool BusWindow::publish(const QString& caption)
 {
-    if (m_server && caption == m_caption)
+    if (isPublished() && caption == m_caption) {
+        serveIfRunning();
         return true;
+    }
     const QString folder = Bus::folder();
     if (folder.isEmpty())
         return false;
@@ -55,86 +102,72 @@ bool BusWindow::publish(const QString& caption)
 
     // The new name is live before the old one goes, so the window is never
     // missing in between.
-    auto* server = new QLocalServer(this);
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    QLocalServer::removeServer(socketPath);
-    if (!server->listen(socketPath) ||
-        !TextFile::writeBytesAtomic(socketPath + QStringLiteral(".title"), bytes)) {
-        delete server;
+    const int listener = Bus::UnixSocket::listenAt(QFile::encodeName(socketPath));
+    if (listener < 0)
+        return false;
+    if (!StagedFile::write(socketPath + QStringLiteral(".title"), bytes)) {
+        Bus::UnixSocket::closeSocket(listener);
+        Bus::removeEntry(socketPath);
         return false;
     }
-    connect(server, &QLocalServer::newConnection, this, [this, server] {
-        while (QLocalSocket* connection = server->nextPendingConnection())
-            serve(connection);
-    });
     withdraw();
-    m_server = server;
+    m_listener = listener;
     m_socketPath = socketPath;
     m_caption = caption;
+    serveIfRunning();
     return true;
+}
+
+void BusWindow::serveIfRunning()
+{
+    // Without an application there are no events yet: senders wait in the
+    // socket's queue until there are.
+    if (m_listening || !QCoreApplication::instance())
+        return;
+    m_listening = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
+    connect(m_listening, &QSocketNotifier::activated, this, &BusWindow::acceptConnections);
+    acceptConnections();
 }
 
 void BusWindow::withdraw()
 {
-    if (!m_server)
+    if (!isPublished())
         return;
     QFile::remove(m_socketPath + QStringLiteral(".title"));
-    m_server->close();
-    m_server->deleteLater();
-    m_server = nullptr;
+    delete m_listening;
+    m_listening = nullptr;
+    Bus::UnixSocket::closeSocket(m_listener);
+    m_listener = -1;
     Bus::removeEntry(m_socketPath);
     m_socketPath.clear();
 }
 
-void BusWindow::attach(QWidget* widget)
+void BusWindow::attach(QObject* window)
 {
-    m_widget = widget;
-    publish(widget->windowTitle());
-    connect(widget, &QWidget::windowTitleChanged, this,
-            [this](const QString& title) { publish(title); });
-    connect(widget, &QObject::destroyed, this, [this] { withdraw(); });
+    publish(window->property("windowTitle").toString());
+    // Named, not linked: this layer needs no part of Qt's widgets.
+    connect(window, SIGNAL(windowTitleChanged(QString)), this, SLOT(followCaption(QString)));
+    connect(window, &QObject::destroyed, this, [this] { withdraw(); });
 }
 
-void BusWindow::serve(QLocalSocket* connection)
+void BusWindow::acceptConnections()
 {
-    connection->setParent(this);
-    connect(connection, &QLocalSocket::readyRead, this,
-            [this, connection] { readCommand(connection); });
-    connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
-    readCommand(connection);
+    for (int fd = Bus::UnixSocket::acceptNext(m_listener); fd >= 0;
+         fd = Bus::UnixSocket::acceptNext(m_listener)) {
+        auto* connection = new BusConnection(fd, this);
+        connection->read(); // the record may be there already
+    }
 }
 
-void BusWindow::readCommand(QLocalSocket* connection)
+qint64 BusWindow::handle(quint32 dwData, quint64 sender, const QByteArray& bytes)
 {
-    QByteArray buffer = connection->property(kBufferProperty).toByteArray() + connection->readAll();
-    bool invalid = false;
-    const auto header = Bus::Wire::decodeHeader(buffer, &invalid);
-    if (invalid) {
-        connection->abort(); // not our record, or more than a command may hold
-        connection->deleteLater();
-        return;
+    if (!m_handler)
+        return 0;
+    try {
+        return m_handler(dwData, sender, bytes);
+    } catch (...) {
+        return -1; // a failing handler still answers
     }
-    if (!header || buffer.size() < Bus::Wire::kHeaderSize + qsizetype(header->cbData)) {
-        connection->setProperty(kBufferProperty, buffer);
-        return;
-    }
-    connection->setProperty(kBufferProperty, QByteArray());
-    const QByteArray bytes = buffer.mid(Bus::Wire::kHeaderSize, header->cbData);
-
-    QPointer<QLocalSocket> guard(connection);
-    qint64 result = 0;
-    if (m_handler) {
-        try {
-            result = m_handler(header->dwData, header->sender, bytes);
-        } catch (...) {
-            result = -1; // a failing handler still answers
-        }
-    }
-    if (!guard)
-        return;
-    connection->write(Bus::Wire::encodeAnswer(result));
-    connection->flush();
-    connection->disconnectFromServer();
 }
 
 } // namespace zuv

@@ -2,13 +2,10 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <functional>
 
-class QLocalServer;
-class QLocalSocket;
-class QWidget;
+class QSocketNotifier;
 
 namespace zuv {
 
@@ -27,17 +24,20 @@ public:
     ~BusWindow() override;
 
     // Publishes the caption, or re-publishes under a new one. False when the
-    // bus folder or the socket cannot be made.
+    // bus folder or the socket cannot be made. Published before the
+    // application object exists, the window can be found at once and answers
+    // once publish() is called again with the application there.
     bool publish(const QString& caption);
     // Withdraws the window; nobody finds it any more.
     void withdraw();
 
-    // Follows a top-level widget: its caption is published now and on every
-    // change, and the window is withdrawn when the widget is destroyed.
-    void attach(QWidget* widget);
+    // Follows a top-level window (a widget, or anything with a windowTitle
+    // property and its change signal): its caption is published now and on
+    // every change, and the window is withdrawn when it is destroyed.
+    void attach(QObject* window);
 
     QString caption() const { return m_caption; }
-    bool isPublished() const { return m_server != nullptr; }
+    bool isPublished() const { return m_listener >= 0; }
     // The window's id ("window handle"), stable while the object lives.
     quint64 id() const { return m_id; }
 
@@ -47,16 +47,22 @@ public:
     static void setMainWindow(BusWindow* window);
     static quint64 mainWindowId();
 
+private slots:
+    void followCaption(const QString& caption) { publish(caption); }
+
 private:
-    void serve(QLocalSocket* connection);
-    void readCommand(QLocalSocket* connection);
+    friend class BusConnection;
+    void acceptConnections();
+    void serveIfRunning();
+    // The record is whole: the handler's result is the answer.
+    qint64 handle(quint32 dwData, quint64 sender, const QByteArray& bytes);
 
     QString m_caption;
     QString m_socketPath;
-    QLocalServer* m_server = nullptr;
+    int m_listener = -1;
+    QSocketNotifier* m_listening = nullptr;
     quint64 m_id = 0;
     Handler m_handler;
-    QPointer<QWidget> m_widget;
 };
 
 } // namespace zuv

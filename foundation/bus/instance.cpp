@@ -76,21 +76,10 @@ bool HandOverToPrevInstance(SingleInstanceProgram program, const QString& argume
     BusWindow self;
     self.publish(ownCaption);
     BusWindow::setMainWindow(&self);
-    if (command.isEmpty())
-        return true;
-    switch (program) {
-    case SingleInstanceProgram::Radio:
-        SendCommand(SendCommandForm::Radio, QStringLiteral("sorvanta.exe"), target, command,
-                    QStringLiteral("0"));
-        break;
-    case SingleInstanceProgram::Messenger:
-        SendCommand(SendCommandForm::Messenger, QStringLiteral("zuv.exe"), target, command,
-                    QStringLiteral("0"));
-        break;
-    default:
+    // Mode "0" of each program's own form: the running copy gets the command
+    // when its window is there, and nothing is ever started.
+    if (!command.isEmpty())
         SendCommand(target, command);
-        break;
-    }
     BusWindow::setMainWindow(nullptr);
     return true;
 }

@@ -3,10 +3,12 @@
 #include "../codepage.h"
 #include "busfolder.h"
 #include "buswindow.h"
+#include "unixsocket.h"
 #include "wire.h"
 
 #include <QEventLoop>
-#include <QLocalSocket>
+#include <QFile>
+#include <QSocketNotifier>
 #include <QTimer>
 
 namespace zuv {
@@ -34,37 +36,34 @@ std::optional<qint64> SendMessageA(const WindowRef& window, quint32 dwData, cons
     if (!window || bytes.size() > qsizetype(Bus::Wire::kMaxPayload))
         return std::nullopt;
 
-    QLocalSocket socket;
-    socket.connectToServer(window.socketPath);
-    if (!socket.waitForConnected(1000)) {
-        if (socket.error() == QLocalSocket::ConnectionRefusedError ||
-            socket.error() == QLocalSocket::ServerNotFoundError)
+    bool nobodyThere = false;
+    const int fd = Bus::UnixSocket::connectTo(QFile::encodeName(window.socketPath), &nobodyThere);
+    if (fd < 0) {
+        if (nobodyThere)
             Bus::removeEntry(window.socketPath); // no listener: not a window any more
         return std::nullopt;
     }
-    socket.write(Bus::Wire::encodeRecord(dwData, senderWindow, bytes));
-    socket.flush();
-
-    // Wait for the answer in a local loop, so that commands sent to our own
-    // windows meanwhile are served: two programs sending to each other at
-    // once both get through.
+    // The record fits the socket's buffer: it goes at once, whatever the
+    // receiver is doing.
     QByteArray answer;
-    QEventLoop loop;
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
-        answer += socket.readAll();
-        if (answer.size() >= Bus::Wire::kAnswerSize)
-            loop.quit();
-    });
-    QObject::connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
-    answer += socket.readAll();
-    if (answer.size() < Bus::Wire::kAnswerSize && socket.state() == QLocalSocket::ConnectedState) {
+    if (Bus::UnixSocket::sendAll(fd, Bus::Wire::encodeRecord(dwData, senderWindow, bytes))) {
+        // Wait for the answer in a local loop, so that commands sent to our
+        // own windows meanwhile are served: two programs sending to each
+        // other at once both get through.
+        QEventLoop loop;
+        QTimer timeout;
+        timeout.setSingleShot(true);
+        QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QSocketNotifier readable(fd, QSocketNotifier::Read);
+        QObject::connect(&readable, &QSocketNotifier::activated, &loop, [&] {
+            const bool open = Bus::UnixSocket::receiveAvailable(fd, answer);
+            if (!open || answer.size() >= Bus::Wire::kAnswerSize)
+                loop.quit();
+        });
         timeout.start(timeoutMs);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    answer += socket.readAll();
+    Bus::UnixSocket::closeSocket(fd);
     if (answer.size() < Bus::Wire::kAnswerSize)
         return std::nullopt;
     return Bus::Wire::get<qint64>(answer.constData());

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <foundation/breakablewords.h>
+#include <foundation/gui/desktop.h>
 #include <foundation/shell.h>
 
 using namespace Qt::StringLiterals;

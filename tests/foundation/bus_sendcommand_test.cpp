@@ -5,7 +5,7 @@
 #include <QProcess>
 #include <csignal>
 #include <foundation/bus/instance.h>
-#include <foundation/bus/sendcommand.h>
+#include <foundation/gui/sendcommand.h>
 #include <foundation/bus/sendmessage.h>
 #include <gtest/gtest.h>
 #include <memory>

@@ -135,8 +135,9 @@ TEST(BusWindow, AFolderThatIsNotOursIsPassedBy)
     ASSERT_EQ(::stat((base + "/new/bus").constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_EQ(Bus::firstPrivateFolder({base + "/link"}), QString());
-    if (canGiveAway)
+    if (canGiveAway) {
         EXPECT_EQ(Bus::firstPrivateFolder({base + "/foreign"}), QString());
+    }
 }
 
 TEST(BusWindow, PayloadLimits)

@@ -1,6 +1,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <foundation/messagebox.h>
+#include <foundation/gui/messagebox.h>
 #include <gtest/gtest.h>
 #include <support/processes.h>
 #include <support/tempsuite.h>

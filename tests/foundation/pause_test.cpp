@@ -1,6 +1,6 @@
 #include <QElapsedTimer>
 #include <QTimer>
-#include <foundation/pause.h>
+#include <foundation/gui/pause.h>
 #include <gtest/gtest.h>
 
 TEST(Pause, WaitsWhileEventsRun)

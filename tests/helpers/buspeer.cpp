@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <foundation/bus/buswindow.h>
 #include <foundation/bus/sendmessage.h>
-#include <foundation/pause.h>
+#include <foundation/gui/pause.h>
 
 int main(int argc, char** argv)
 {

@@ -23,7 +23,7 @@ protected:
 
     QStringList call(const QString& path, const QHash<QString, QString>& keys, qint64 now)
     {
-        const Context ctx{config, u"http://zuv.test"_s, now};
+        const Context ctx{config, u"http://zuv.test"_s, now, nullptr, {}};
         const Reply reply = handleRequest(db, path, Query::fromText(keys), ctx);
         EXPECT_EQ(reply.status, 200);
         QString text = QString::fromLatin1(reply.body);
@@ -79,7 +79,7 @@ TEST_F(ServerHandlersTest, OnlineCountFollowsTheSameRule)
 
 TEST_F(ServerHandlersTest, UnknownPathIsNotFound)
 {
-    const Context ctx{config, u"http://zuv.test"_s, 0};
+    const Context ctx{config, u"http://zuv.test"_s, 0, nullptr, {}};
     EXPECT_EQ(handleRequest(db, u"/zuv/none.php"_s, {}, ctx).status, 404);
     EXPECT_EQ(handleRequest(db, u"/zuv/all.php/x"_s, {}, ctx).status, 404);
 }

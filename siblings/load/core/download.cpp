@@ -1,8 +1,8 @@
 #include "download.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <curl/curl.h>
+#include <foundation/stagedfile.h>
 #include <sys/stat.h>
 
 namespace zuv::load {
@@ -11,7 +11,7 @@ namespace {
 // Where the body goes, and how much of it has come.
 struct Body
 {
-    QSaveFile& file;
+    StagedFile& file;
     qint64 written = 0;
     bool tooLarge = false;
 };
@@ -25,7 +25,7 @@ size_t writeBody(char* data, size_t size, size_t count, void* target)
         return 0; // ends the transfer
     }
     body->written += bytes;
-    return body->file.write(data, bytes) == bytes ? size_t(bytes) : 0;
+    return body->file.write(data, bytes) ? size_t(bytes) : 0;
 }
 
 int checkStop(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
@@ -55,18 +55,16 @@ DownloadResult download(const QByteArray& url, const QString& replyFile,
     // reply.
     if (const QString problem = replyFileProblem(replyFile); !problem.isEmpty())
         return {false, problem};
-    const bool isNew = !QFile::exists(replyFile);
-    QSaveFile file(replyFile);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, QStringLiteral("cannot write %1: %2").arg(replyFile, file.errorString())};
-    if (isNew) // a reply can hold what only its member may read
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    StagedFile file(replyFile);
+    QString error;
+    if (!file.open(&error))
+        return {false, error};
     Body body{file};
 
     static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     CURL* curl = initialised ? curl_easy_init() : nullptr;
     if (!curl) {
-        file.cancelWriting();
+        file.cancel();
         return {false, QStringLiteral("cannot start the HTTP client")};
     }
     char curlError[CURL_ERROR_SIZE] = {};
@@ -97,21 +95,21 @@ DownloadResult download(const QByteArray& url, const QString& replyFile,
     curl_easy_cleanup(curl);
 
     if (body.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
-        file.cancelWriting();
+        file.cancel();
         return {false, QStringLiteral("the reply is larger than %1 MiB").arg(kMaxReplyBytes >> 20)};
     }
     if (code != CURLE_OK) {
-        file.cancelWriting();
+        file.cancel();
         const QString reason = curlError[0] ? QString::fromLocal8Bit(curlError)
                                             : QString::fromLatin1(curl_easy_strerror(code));
         return {false, reason};
     }
     if (status != 0 && (status < 200 || status > 299)) {
-        file.cancelWriting();
+        file.cancel();
         return {false, QStringLiteral("HTTP status %1").arg(status)};
     }
-    if (!file.commit())
-        return {false, QStringLiteral("cannot write %1: %2").arg(replyFile, file.errorString())};
+    if (!file.commit(&error))
+        return {false, error};
     return {true, {}};
 }
 

@@ -1,9 +1,8 @@
 #include "sound.h"
 
-#include "paths.h"
-#include "wavefile.h"
-
 #include <QFile>
+#include <foundation/paths.h>
+#include <foundation/wavefile.h>
 #include <pulse/simple.h>
 #include <thread>
 
