@@ -16,12 +16,12 @@
 #include <QVBoxLayout>
 #include <cstdio>
 #include <foundation/bus/instance.h>
-#include <foundation/gui/sendcommand.h>
 #include <foundation/bus/sendmessage.h>
 #include <foundation/gui/messagebox.h>
+#include <foundation/gui/pause.h>
+#include <foundation/gui/sendcommand.h>
 #include <foundation/online.h>
 #include <foundation/paths.h>
-#include <foundation/gui/pause.h>
 #include <foundation/shell.h>
 #include <foundation/startwithsystem.h>
 #include <foundation/textfile.h>
@@ -578,16 +578,19 @@ void Form1::ZpracujData()
     if (lines || !countedAsMissed)
         noteReply(bool(lines));
     if (lines) {
-        if (m_lastRefreshWhat == u"all") {
+        const bool full = m_lastRefreshWhat == u"all";
+        if (full) {
             CleanTree();
             CleanList();
+            beginFilling();
         }
         int linesSinceEvents = 0;
         for (const QString& line : *lines) {
             if (!m_guards.CONTerrors(1))
                 MsgBox(QStringLiteral("Chyba #1"));
-            // Events run as the lines go, every few lines: a view that lays
-            // itself out after every added contact makes a rebuild quadratic.
+            // Events run as the lines go, every few lines, so the window
+            // answers during a long reply; the views get its contacts at the
+            // end, in one step.
             if (++linesSinceEvents == kLinesPerEvents) {
                 linesSinceEvents = 0;
                 DoEvents();
@@ -599,6 +602,8 @@ void Form1::ZpracujData()
             }
         }
         m_guards.reset(1);
+        if (full)
+            endFilling();
         SetFocusListview(selected);
         ZadnyUseri();
         scrollToStoredNode();

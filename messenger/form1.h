@@ -151,6 +151,13 @@ private:
     void webView(const QString& path, const QString& size, const QString& title,
                  const QString& endFlag);
     QTreeWidgetItem* nodeByKey(const QString& key) const;
+    // A full reply fills the views in one step at its end: a view that lays
+    // itself out and paints while thousands of contacts come one by one
+    // takes time that grows faster than their number.
+    void beginFilling();
+    void endFilling();
+    void addTopLevel(QTreeWidget& view, QTreeWidgetItem* item);
+    void showTopLevel(QTreeWidget& view, const QList<QTreeWidgetItem*>& items);
     int nodeIndex(QTreeWidgetItem* node) const;
     QTreeWidgetItem* nodeAt(int index) const;
     void scrollToStoredNode();
@@ -186,6 +193,9 @@ private:
     QHash<QString, QTreeWidgetItem*> m_nodes; // tree nodes by key, for a fast rebuild
     QHash<QString, QTreeWidgetItem*> m_items; // list items by key
     QHash<int, QString> m_contactInfo;        // number → "nick" or "nick (age let)"
+    bool m_filling = false;
+    QList<QTreeWidgetItem*> m_newTreeItems; // top-level nodes of the reply in progress
+    QList<QTreeWidgetItem*> m_newListItems;
     QString m_lastInbox;
     QString m_menuKey; // the contact the contact menu is about
     bool m_loading = true;

@@ -10,6 +10,7 @@
 #include <foundation/paths.h>
 #include <foundation/shell.h>
 #include <foundation/textfile.h>
+#include <utility>
 
 namespace zuv::messenger {
 namespace {
@@ -91,14 +92,14 @@ void Form1::PridejDoSeznamu(const QString& Nick, const QString& ID, const QStrin
         item->setText(2, Age);
         item->setText(3, Smail);
         item->setText(4, Stav);
-        ListView1.addTopLevelItem(item);
+        addTopLevel(ListView1, item);
     } else {
         if (nodeByKey(key))
             return; // a second record for the same contact
         auto* node = newNode(key, Nick, mood);
         m_nodes.insert(key, node);
         if (Stav == u"online") {
-            TreeView1.addTopLevelItem(node);
+            addTopLevel(TreeView1, node);
         } else {
             QTreeWidgetItem* group = nodeByKey(Stav);
             if (!group)
@@ -107,8 +108,7 @@ void Form1::PridejDoSeznamu(const QString& Nick, const QString& ID, const QStrin
                 group = newNode(QStringLiteral("offline"), QStringLiteral(">OffLine"),
                                 m_images.value(QStringLiteral("off")));
                 m_nodes.insert(QStringLiteral("offline"), group);
-                TreeView1.addTopLevelItem(group);
-                group->setExpanded(true);
+                addTopLevel(TreeView1, group);
             }
             group->addChild(node);
         }
@@ -118,13 +118,20 @@ void Form1::PridejDoSeznamu(const QString& Nick, const QString& ID, const QStrin
 
 void Form1::CleanTree()
 {
+    // The next reply brings about as many: room for them is kept.
+    const qsizetype shown = m_nodes.size();
     m_nodes.clear();
+    m_nodes.reserve(shown);
+    qDeleteAll(std::exchange(m_newTreeItems, {}));
     TreeView1.clear();
 }
 
 void Form1::CleanList()
 {
+    const qsizetype shown = m_items.size();
     m_items.clear();
+    m_items.reserve(shown);
+    qDeleteAll(std::exchange(m_newListItems, {}));
     ListView1.clear();
 }
 
@@ -136,6 +143,7 @@ void Form1::SetInBoX(const QString& count)
         // The node says how many wait now, and goes when none do.
         if (none) {
             m_nodes.remove(QStringLiteral("inbox"));
+            m_newTreeItems.removeOne(shown);
             delete shown;
         } else {
             shown->setText(0, QStringLiteral(">Schránka (") + count + u')');
@@ -150,7 +158,37 @@ void Form1::SetInBoX(const QString& count)
     bold.setBold(true);
     node->setFont(0, bold);
     m_nodes.insert(QStringLiteral("inbox"), node);
-    TreeView1.addTopLevelItem(node);
+    addTopLevel(TreeView1, node);
+}
+
+void Form1::addTopLevel(QTreeWidget& view, QTreeWidgetItem* item)
+{
+    if (m_filling)
+        (&view == &TreeView1 ? m_newTreeItems : m_newListItems).append(item);
+    else
+        showTopLevel(view, {item});
+}
+
+void Form1::showTopLevel(QTreeWidget& view, const QList<QTreeWidgetItem*>& items)
+{
+    view.addTopLevelItems(items);
+    // A group can only be opened once it stands in its view.
+    for (QTreeWidgetItem* item : items) {
+        if (item->childCount() > 0)
+            item->setExpanded(true);
+    }
+}
+
+void Form1::beginFilling()
+{
+    m_filling = true;
+}
+
+void Form1::endFilling()
+{
+    m_filling = false;
+    showTopLevel(TreeView1, std::exchange(m_newTreeItems, {}));
+    showTopLevel(ListView1, std::exchange(m_newListItems, {}));
 }
 
 void Form1::ZobrazeniTree()
