@@ -96,9 +96,11 @@ struct HttpFront::Impl
         } else {
             const QString client = QString::fromStdString(req.remote_addr);
             // A login that guesses waits here, before it holds the database.
-            const QString who = query->has(QStringLiteral("id"))
-                                    ? query->text(QStringLiteral("id"))
-                                    : query->text(QStringLiteral("idh"));
+            // Pages and the search name their member in "idh" (their "id"
+            // is whom they are about), the scripts in "id".
+            const QString who = query->has(QStringLiteral("idh"))
+                                    ? query->text(QStringLiteral("idh"))
+                                    : query->text(QStringLiteral("id"));
             if (!who.isEmpty()) {
                 const auto wait = throttle.admit(LoginThrottle::accountKey(who), client);
                 if (wait.count() > 0)

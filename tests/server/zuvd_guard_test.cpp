@@ -92,6 +92,11 @@ TEST(ZuvdGuardTest, GuessingSlowsThatNumberFromThatAddressOnly)
     EXPECT_GE(late.first, 900);
     EXPECT_TRUE(late.second.startsWith("zuvid:100001"));
     EXPECT_LT(timed("127.0.0.1", right).first, 500);
+    // The search and the pages count and wait alike: their member is "idh".
+    const std::string search = "/zuv/search.php?idh=100002&h=hadam&id=&nick=Eva";
+    for (int i = 0; i < 10; ++i)
+        timed("127.0.0.1", search);
+    EXPECT_GE(timed("127.0.0.1", search).first, 900);
     std::printf("[ figures  ] wrong logins 11 and 12 waited %lld and %lld ms\n",
                 static_cast<long long>(eleventh.first), static_cast<long long>(twelfth.first));
 }
