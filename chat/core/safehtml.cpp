@@ -93,7 +93,7 @@ QString escapeMarkup(const QString& text)
 
 QString viewableEntries(QStringView html)
 {
-    return breakableHtml(onlyPageTags(html), kLongestWord);
+    return breakableHtml(onlyPageTags(html));
 }
 
 } // namespace zuv::chat

@@ -14,12 +14,9 @@ QString escapeMarkup(const QString& text);
 // messages were escaped can hold any markup, and a view takes a time that
 // doubles with every level of a nested table. So only the tags the page
 // itself builds pass (paragraphs, spans, links, pictures, line breaks),
-// nested no deeper than a few levels; any other "<" shows as text. A word
-// longer than kLongestWord characters gets a zero-width space after each
-// kLongestWord, a place where the line may break, or laying it out would
-// take minutes.
+// nested no deeper than a few levels; any other "<" shows as text. A long
+// word gets places where the line may break (breakableHtml), or laying it
+// out would take minutes.
 QString viewableEntries(QStringView html);
-
-inline constexpr int kLongestWord = 64;
 
 } // namespace zuv::chat

@@ -33,8 +33,8 @@ int checkStop(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     return stop && static_cast<const std::atomic<bool>*>(stop)->load() ? 1 : 0;
 }
 
-} // namespace
-
+// Why the reply file cannot be written: a symbolic link or anything but a
+// plain file is there. Empty when it can.
 QString replyFileProblem(const QString& replyFile)
 {
     struct stat info;
@@ -46,6 +46,8 @@ QString replyFileProblem(const QString& replyFile)
         return QStringLiteral("%1 is no plain file; it is not replaced").arg(replyFile);
     return {};
 }
+
+} // namespace
 
 DownloadResult download(const QByteArray& url, const QString& replyFile,
                         const std::atomic<bool>* stop)

@@ -19,10 +19,6 @@ struct DownloadResult
 // No reply of the suite comes near this; a larger one is refused whole.
 inline constexpr qint64 kMaxReplyBytes = 64 * 1024 * 1024;
 
-// Why the reply file cannot be written: a symbolic link or anything but a
-// plain file is there. Empty when it can.
-QString replyFileProblem(const QString& replyFile);
-
 // Only http and https are fetched, also on redirects. A new reply file is
 // readable by its owner only.
 // When `stop` becomes true the transfer ends at once, as a failed one.
