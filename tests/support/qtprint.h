@@ -23,3 +23,9 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
         *os << (i ? ", \"" : "\"") << list[i].toStdString() << '"';
     *os << ']';
 }
+
+// For the notes a failing check carries ("<< row.text").
+inline std::ostream& operator<<(std::ostream& os, const QString& text)
+{
+    return os << text.toStdString();
+}
