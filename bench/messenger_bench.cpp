@@ -12,6 +12,7 @@
 #include <foundation/codepage.h>
 #include <foundation/optionsfile.h>
 #include <foundation/textfile.h>
+#include <hledej.h>
 #include <support/zuvdprocess.h>
 
 using namespace Qt::StringLiterals;
@@ -72,6 +73,71 @@ static void FullReplyRebuild(benchmark::State& state)
 }
 BENCHMARK(FullReplyRebuild)
     ->ArgsProduct({{200, 2000, 20000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// A search reply of 500 results fills the search window's list in one step,
+// and a header click sorts it (each click reverses the last).
+static QByteArray searchReply(int results)
+{
+    QByteArray reply = "num//" + QByteArray::number(results) + "\r\nsvs//\r\n";
+    const char16_t* moods[] = {u"off", u":))", u":)", u":|", u":(", u"(:)"};
+    for (int i = 0; i < results; ++i)
+        reply += zuv::CodePage::encode(
+            u"add//%1/@/%2/@/Člen %3/@/Jméno %4/@/Příjmení %5/@/%6/@/ne/@/offline/@/"
+            "/@/Žena/@//@/Město %7\r\n"_s.arg(100100 + i)
+                .arg(QString::fromUtf16(moods[i % 6]))
+                .arg((i * 7919) % results)
+                .arg(i % 37)
+                .arg(i % 53)
+                .arg(18 + i % 60)
+                .arg(i % 11));
+    return reply;
+}
+
+static void SearchReplyFill(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    qputenv("ZUV_PROGRAM_DIR", QFile::encodeName(dir.path()));
+    qputenv("ZUV_MSGBOX_LOG", QFile::encodeName(dir.path() + u"/msgbox.log"_s));
+    const QByteArray reply = searchReply(int(state.range(0)));
+    zuv::messenger::Form1 form;
+    zuv::messenger::Hledej& search = form.showSearch();
+    for (auto _ : state) {
+        state.PauseTiming();
+        search.ListView1.clear();
+        QCoreApplication::processEvents();
+        zuv::TextFile::writeBytesAtomic(dir.path() + u"/search.tt"_s, reply);
+        state.ResumeTiming();
+        search.Timer1_Timer();
+        QCoreApplication::processEvents(); // the list shows the results
+    }
+}
+BENCHMARK(SearchReplyFill)
+    ->Arg(500)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+static void SearchHeaderClickSort(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    qputenv("ZUV_PROGRAM_DIR", QFile::encodeName(dir.path()));
+    qputenv("ZUV_MSGBOX_LOG", QFile::encodeName(dir.path() + u"/msgbox.log"_s));
+    zuv::messenger::Form1 form;
+    zuv::messenger::Hledej& search = form.showSearch();
+    zuv::TextFile::writeBytesAtomic(dir.path() + u"/search.tt"_s, searchReply(int(state.range(0))));
+    search.Timer1_Timer();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        search.ListView1_ColumnClick(int(state.range(1)));
+        QCoreApplication::processEvents();
+    }
+}
+// Columns: the nickname, the surname, the age.
+BENCHMARK(SearchHeaderClickSort)
+    ->ArgsProduct({{500}, {0, 3, 5}})
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

@@ -252,6 +252,12 @@ bool programRunning(qint64 pid)
     return !(got > 0 && close && close[1] == ' ' && (close[2] == 'Z' || close[2] == 'X'));
 }
 
+void stopProgram(qint64 pid)
+{
+    if (programRunning(pid))
+        ::kill(pid_t(pid), SIGTERM);
+}
+
 bool OpenURLInShell(const QString& text)
 {
     if (text.startsWith(QStringLiteral("htt")))

@@ -33,6 +33,9 @@ bool isWebLink(const QString& url);
 // True while the process with this id runs.
 bool programRunning(qint64 pid);
 
+// Asks a program started here to end (it ends as on the session's end).
+void stopProgram(qint64 pid);
+
 // Opens a web address or a document with the desktop's default handler.
 bool OpenURLInShell(const QString& text);
 

@@ -4,6 +4,7 @@
 #include "core/refreshreply.h"
 #include "core/requests.h"
 #include "form2.h"
+#include "hledej.h"
 #include "loading.h"
 
 #include <QCloseEvent>
@@ -34,6 +35,7 @@ namespace {
 constexpr int kTwipsPerPixel = 15;
 constexpr int kWidthTwips = 2790;
 constexpr int kMinHeightTwips = 3495;
+constexpr int kBottomTwips = 780; // StatusOnline stands this far above the bottom edge
 constexpr int kLinesPerEvents = 100;
 constexpr qint64 kDownloaderStartMs = 1500;
 // A refresh without a reply by then counts as one that got none; the
@@ -70,7 +72,12 @@ Form1::~Form1()
 {
     // The filtered controls go after this body; they must not call back.
     TreeView1.viewport()->removeEventFilter(this);
-    Label1.removeEventFilter(this);
+    for (QWidget* watched :
+         {static_cast<QWidget*>(&Label1), static_cast<QWidget*>(&Image1),
+          static_cast<QWidget*>(&Image2), static_cast<QWidget*>(&CMDnalada),
+          static_cast<QWidget*>(&NewVerDownload), static_cast<QWidget*>(&NewVerCancel)})
+        watched->removeEventFilter(this);
+    m_search.reset();
     if (Tray)
         Tray->hide();
 }
@@ -79,7 +86,8 @@ void Form1::buildWindow()
 {
     ZuvCaption();
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(2, 2, 2, 2);
+    // The bottom strip holds StatusOnline and the buttons, placed by hand.
+    layout->setContentsMargins(2, 2, 2, kBottomTwips / kTwipsPerPixel + 2);
     TreeView1.setHeaderHidden(true);
     // Rows of one height keep a rebuild of thousands of contacts fast.
     TreeView1.setUniformRowHeights(true);
@@ -88,22 +96,41 @@ void Form1::buildWindow()
     ListView1.setHeaderLabels({QStringLiteral("Nick"), QStringLiteral("ID"), QStringLiteral("Age"),
                                QStringLiteral("..."), QStringLiteral("@")});
     ListView1.hide();
-    NewVerForm.hide();
+    StatusOnline.setParent(this);
     StatusOnline.setText(QStringLiteral("Připraven..."));
-    StatusOnline.setWordWrap(true);
+    StatusOnline.setTextFormat(Qt::PlainText);
     Label1.setText(QStringLiteral("Tip: Klikněte zde a použijte funkci pro hledání uživatelů."));
     Label1.setWordWrap(true);
     Label1.hide();
     Status.setWordWrap(true);
+    Status.setTextFormat(Qt::PlainText);
+
+    Command1.setText(QStringLiteral("Nastavení"));
+    Command3.setText(QStringLiteral("Hledej uživatele"));
+    Command4.setText(QStringLiteral("Sorvanta"));
+    for (QPushButton* button : {&Command1, &Command3, &Command4}) {
+        button->setParent(this);
+        button->setAutoDefault(false);
+        button->setFocusPolicy(Qt::TabFocus);
+    }
+    connect(&Command1, &QPushButton::clicked, this,
+            [this] { ZuvMenu.popup(Command1.mapToGlobal(QPoint(0, Command1.height()))); });
+    connect(&Command3, &QPushButton::clicked, this, [this] { showSearch(); });
+    connect(&Command4, &QPushButton::clicked, this, [this] { bringUpRadio(); });
+
+    buildNewVersionPanel();
     buildMenus();
-    layout->setMenuBar(&ZuvMenu);
-    layout->addWidget(&CMDnalada);
+    auto* pictures = new QHBoxLayout;
+    pictures->setSpacing(4);
+    pictures->addWidget(&Image1);
+    pictures->addWidget(&Image2);
+    pictures->addWidget(&CMDnalada, 1);
+    layout->addLayout(pictures);
     layout->addWidget(&Label1);
     layout->addWidget(&TreeView1, 1);
     layout->addWidget(&ListView1, 1);
-    layout->addWidget(&NewVerForm);
+    layout->addWidget(&NewVerForm, 1);
     layout->addWidget(&Status);
-    layout->addWidget(&StatusOnline);
     setFixedWidth(kWidthTwips / kTwipsPerPixel);
     setMinimumHeight(kMinHeightTwips / kTwipsPerPixel);
     resize(kWidthTwips / kTwipsPerPixel, 6000 / kTwipsPerPixel);
@@ -131,88 +158,96 @@ void Form1::buildWindow()
     connect(&ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         showMenuUser(nodeKey(ListView1.itemAt(at)), ListView1.viewport()->mapToGlobal(at));
     });
-    Label1.installEventFilter(this);
+    for (QWidget* watched :
+         {static_cast<QWidget*>(&Label1), static_cast<QWidget*>(&Image1),
+          static_cast<QWidget*>(&Image2), static_cast<QWidget*>(&CMDnalada),
+          static_cast<QWidget*>(&NewVerDownload), static_cast<QWidget*>(&NewVerCancel)})
+        watched->installEventFilter(this);
+    placeBottom();
 }
 
-void Form1::buildMenus()
+void Form1::buildNewVersionPanel()
 {
-    MenuUserSendMessage = MenuUser.addAction(QStringLiteral("Poslat zprávu"), this, [this] {
-        SendMessageZuv(nickOfKey(m_menuKey), numberOfKey(m_menuKey));
-    });
-    MenuUserSendFile = MenuUser.addAction(QStringLiteral("Poslat soubor"), this, [this] {
-        webView(QStringLiteral("/zuv/sendfile.php?to=") + numberOfKey(m_menuKey) +
-                    QStringLiteral("&idh=") + m_settings.Zuvid + QStringLiteral("&h=") +
-                    m_settings.Zuvpass + QStringLiteral("&end=1"),
-                QStringLiteral("6000/@/2700"),
-                QStringLiteral("Zuv - odeslat soubor: ") + nickOfKey(m_menuKey),
-                QStringLiteral("endtest"));
-    });
-    MenuUserNote = MenuUser.addAction(QStringLiteral("Moje poznámka"), this, [this] {
-        webView(QStringLiteral("/zuv/note.php?user=") + numberOfKey(m_menuKey) +
-                    QStringLiteral("&idh=") + m_settings.Zuvid + QStringLiteral("&h=") +
-                    m_settings.Zuvpass,
-                QStringLiteral("4150/@/2700"),
-                QStringLiteral("Zuv - poznámka: ") + nickOfKey(m_menuKey),
-                QStringLiteral("endtest"));
-    });
-    MenuUserInfo = MenuUser.addAction(QStringLiteral("Informace"), this, [this] {
-        webView(QStringLiteral("/zuv/whois.php?id=") + numberOfKey(m_menuKey),
-                QStringLiteral("5600/@/6000"),
-                QStringLiteral("Zuv - informace o ") + nickOfKey(m_menuKey),
-                QStringLiteral("noendtest"));
-    });
-    MenuUserDelete = MenuUser.addAction(QStringLiteral("Odstranit uživatele ze seznamu"), this,
-                                        [this] { MenuUserDelete_Click(); });
-
-    // The own mood: the button shows it and opens the choice.
-    const std::pair<const char16_t*, const char16_t*> moods[] = {
-        {u":))", u":))"}, {u":)", u":)"},       {u":|", u":|"},
-        {u":(", u":("},   {u"off", u"OffLine"}, {u"(:)", u"Nepřítomen"}};
-    for (const auto& [mood, caption] : moods) {
-        if (QStringView(mood) == u"off")
-            MenuNalada.addSeparator();
-        QAction* item = MenuNalada.addAction(QString::fromUtf16(caption));
-        item->setCheckable(true);
-        const QString value = QString::fromUtf16(mood);
-        connect(item, &QAction::triggered, this, [this, value] { Nalada(value); });
-        moodItems.insert(value, item);
+    NewVerText.setText(QStringLiteral("Je k dispozici nová verze programu Zuv - Sorvanta."));
+    NewVerText.setWordWrap(true);
+    NewVerDownload.setText(QStringLiteral("[stáhnout novou verzi]"));
+    NewVerCancel.setText(QStringLiteral("[storno]"));
+    for (QLabel* link : {&NewVerDownload, &NewVerCancel}) {
+        link->setCursor(Qt::PointingHandCursor);
+        link->setStyleSheet(QStringLiteral("color: #1a4fa0; text-decoration: underline;"));
     }
-    CMDnalada.setMenu(&MenuNalada);
-    CMDnalada.setPopupMode(QToolButton::InstantPopup);
-    CMDnalada.setText(QStringLiteral("Status"));
-    CMDnalada.setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    auto* panel = new QVBoxLayout(&NewVerForm);
+    panel->addWidget(&NewVerText);
+    panel->addWidget(&NewVerDownload);
+    panel->addWidget(&NewVerCancel);
+    panel->addStretch(1);
+    NewVerForm.hide();
+}
 
-    QMenu* menu = ZuvMenu.addMenu(QStringLiteral("Menu"));
-    QMenu* incoming = menu->addMenu(QStringLiteral("Příchozí zprávy"));
-    QMenu* size = incoming->addMenu(QStringLiteral("Velikost textu"));
-    auto sizeItem = [&](const QString& code, const QString& caption) {
-        QAction* item = size->addAction(caption, this,
-                                        [this, code, caption] { setChatTextSize(code, caption); });
-        item->setCheckable(true);
-        return item;
-    };
-    ZuvMenu_SetMsg_1 = sizeItem(QStringLiteral("11"), QStringLiteral("malá (výchozí)"));
-    ZuvMenu_SetMsg_2 = sizeItem(QStringLiteral("21"), QStringLiteral("větší"));
-    ZuvMenu_SetMsg_3 = sizeItem(QStringLiteral("31"), QStringLiteral("největší"));
-    QMenu* sound = incoming->addMenu(QStringLiteral("Zvuk příchozí zprávy"));
-    ZuvMenu_SetMsg_sound_1 = sound->addAction(QStringLiteral("ano"), this,
-                                              [this] { setChatSound(QStringLiteral("1")); });
-    ZuvMenu_SetMsg_sound_0 =
-        sound->addAction(QStringLiteral("ne"), this, [this] { setChatSound(QStringLiteral("0")); });
-    ZuvMenu_SetMsg_sound_1->setCheckable(true);
-    ZuvMenu_SetMsg_sound_0->setCheckable(true);
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("Konec"), this, [this] { Konec(); });
+void Form1::showNewVersionPanel(bool shown)
+{
+    NewVerForm.setVisible(shown);
+    // The panel stands in the tree's place while it shows.
+    const bool list = m_settings.Zuvzobrazeni == u"1";
+    TreeView1.setVisible(!shown && !list);
+    ListView1.setVisible(!shown && list);
+}
+
+void Form1::placeBottom()
+{
+    const int bottom = kBottomTwips / kTwipsPerPixel;
+    const int top = height() - bottom;
+    StatusOnline.setGeometry(4, top, width() - 8, 18);
+    const int buttonsTop = top + 20;
+    const int buttonHeight = bottom - 22;
+    const int third = (width() - 8) / 3;
+    Command3.setGeometry(4, buttonsTop, third, buttonHeight);
+    Command4.setGeometry(4 + third, buttonsTop, third, buttonHeight);
+    Command1.setGeometry(4 + 2 * third, buttonsTop, width() - 8 - 2 * third, buttonHeight);
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeBottom();
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &Label1 && event->type() == QEvent::MouseButtonRelease)
+    const bool released = event->type() == QEvent::MouseButtonRelease;
+    if (watched == &Label1 && released)
         Label1_Click();
+    if (watched == &Image1 && released)
+        showSearch();
+    if (watched == &Image2 && released)
+        ZuvMenu.popup(QCursor::pos());
+    if (watched == &NewVerDownload && released) {
+        showNewVersionPanel(false);
+        OpenURLInShell(m_server.serverBase + QStringLiteral("/zuv/newver.php?build=") +
+                       buildNumber());
+    }
+    if (watched == &NewVerCancel && released)
+        showNewVersionPanel(false);
+    // Hints for the pictures, in the status line.
+    const std::pair<QObject*, const char16_t*> hints[] = {
+        {&Image1, u"Vyhledat uživatele"},
+        {&Image2, u"Hlavní menu"},
+        {&CMDnalada, u"Nastavit smailíka"},
+    };
+    for (const auto& [control, hint] : hints) {
+        if (watched != control)
+            continue;
+        if (event->type() == QEvent::Enter) {
+            m_statusBeforeHint = Status.text();
+            Status.setText(QString::fromUtf16(hint));
+        } else if (event->type() == QEvent::Leave) {
+            Status.setText(m_statusBeforeHint);
+        }
+    }
     // The hand closes while a button is held on the tree.
     if (watched == TreeView1.viewport() && event->type() == QEvent::MouseButtonPress)
         TreeView1.viewport()->setCursor(m_handCursors[1]);
-    if (watched == TreeView1.viewport() && event->type() == QEvent::MouseButtonRelease)
+    if (watched == TreeView1.viewport() && released)
         TreeView1.viewport()->setCursor(m_handCursors[0]);
     return QWidget::eventFilter(watched, event);
 }
@@ -221,10 +256,9 @@ void Form1::buildCommandTable()
 {
     m_commands
         .prefix(QStringLiteral("svs:"),
-                [](const QString&) {
-                    // the user search window comes with the search
-                })
-        .prefix(QStringLiteral("gsh:"), [](const QString&) {})
+                [this](const QString& station) { showSearch().HledejSv(station); })
+        .prefix(QStringLiteral("gsh:"),
+                [this](const QString& text) { showSearch().RemoteSearch(text); })
         .prefix(QStringLiteral("sv:"), [this](const QString& station) { m_stationHeard = station; })
         .whole(QStringLiteral("dwok"),
                [this] {
@@ -296,7 +330,7 @@ bool Form1::Form_Load(const QString& argument)
     // 4.
     LoadImages();
     Nalada(m_settings.Zuvnalada);
-    applyChatSettingMarks();
+    applySettingMarks();
     // 5.
     m_cycle.ZuvinALLlastMinus();
     // 6.
@@ -356,6 +390,15 @@ void Form1::LoadImages()
                                QStringLiteral("s3"), QStringLiteral("s4"), QStringLiteral("on"),
                                QStringLiteral("off"), QStringLiteral("inbox")})
         m_images.insert(key, QIcon(resolvePath(folder + u'/' + key + QStringLiteral(".gif"))));
+    const std::pair<QLabel*, const char16_t*> pictures[] = {{&Image1, u"/zuvii.gif"},
+                                                            {&Image2, u"/menu.gif"}};
+    for (const auto& [picture, file] : pictures) {
+        const QPixmap pixmap(resolvePath(folder + QString::fromUtf16(file)));
+        if (!pixmap.isNull())
+            picture->setPixmap(
+                pixmap.scaled(24, 24, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        picture->setCursor(m_handCursors[0]);
+    }
 }
 
 void Form1::AddTray()
@@ -366,6 +409,8 @@ void Form1::AddTray()
     const QIcon icon = m_images.value(QStringLiteral("on"));
     Tray->setIcon(icon.isNull() ? windowIcon() : icon);
     Tray->setToolTip(trayTip());
+    // Left button: show or hide; right button: the tray menu, mood included.
+    Tray->setContextMenu(&TrayMenu);
     connect(Tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::Trigger)
             ZuvMinMax();
@@ -539,6 +584,9 @@ void Form1::Aktualizuj(const QString& what)
         m_requestPending.clear();
     }
     if (!m_requestPending.isEmpty()) {
+        // A full refresh asked for now (a contact was added) is made next.
+        if (what == u"all")
+            m_fullRefreshDue = true;
         if (!m_replyOverdue && m_requestClock.elapsed() > kReplyOverdueMs) {
             m_replyOverdue = true;
             noteReply(false);
@@ -555,11 +603,11 @@ void Form1::Aktualizuj(const QString& what)
     query.sendBuild = m_sendBuild;
     // A reply left from an earlier request must not be processed again.
     QFile::remove(replyFilePath());
-    m_pendingWhat = what;
+    m_pendingWhat = std::exchange(m_fullRefreshDue, false) ? QStringLiteral("all") : what;
     m_requestPending = QStringLiteral("1");
     m_requestClock.start();
     m_replyOverdue = false;
-    Shell(QStringLiteral("load2.exe ") + refreshUrl(m_server.serverBase, what, query) +
+    Shell(QStringLiteral("load2.exe ") + refreshUrl(m_server.serverBase, m_pendingWhat, query) +
               QStringLiteral("/@/") + replyFilePath(),
           SW_SHOWNOACTIVATE);
 }
@@ -681,7 +729,7 @@ void Form1::handleLine(const QString& line)
         if (m_sendBuild) {
             m_sendBuild = false;
             if (m_radioState == u"off")
-                NewVerForm.show();
+                showNewVersionPanel(true);
             else
                 NovaVerze();
         }
@@ -750,14 +798,19 @@ void Form1::switchSpeed(int interval, const QString& speed)
     Timer1.stop();
     Timer1.setInterval(interval);
     m_settings.Zuvspeed = speed;
+    ZuvMenu_Rezim_Aktivni->setChecked(speed == u"1");
+    ZuvMenu_Rezim_Pasivni->setChecked(speed == u"0");
     if (running)
         Timer1.start();
 }
 
 void Form1::RezimStahovani(const QString& mode)
 {
-    if (mode == u"1" || mode == u"0")
-        m_settings.Zuvrezim = mode;
+    if (mode != u"1" && mode != u"0")
+        return;
+    m_settings.Zuvrezim = mode;
+    ZuvMenu_RezimStahovani_normal->setChecked(mode == u"0");
+    ZuvMenu_RezimStahovani_x->setChecked(mode == u"1");
 }
 
 void Form1::MSGoteviram()

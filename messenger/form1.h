@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <QMap>
 #include <QMenu>
-#include <QMenuBar>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolButton>
@@ -22,8 +22,12 @@
 #include <foundation/messengersettings.h>
 #include <foundation/optionsfile.h>
 #include <foundation/serversettings.h>
+#include <functional>
+#include <memory>
 
 namespace zuv::messenger {
+
+class Hledej;
 
 // The messenger centre's main window "Zuv - Sorvanta": logs in, keeps the
 // refresh cycle with the server going and hands on what the server sends.
@@ -43,15 +47,34 @@ public:
     QLabel Status; // information line of the clicked node
     QLabel Label1; // hint for an empty contact list
     QToolButton CMDnalada;
-    QMenuBar ZuvMenu;
+    QLabel Image1;        // picture: the user search
+    QLabel Image2;        // picture: the main menu
+    QPushButton Command1; // "Nastavení": the main menu
+    QPushButton Command3; // "Hledej uživatele"
+    QPushButton Command4; // "Sorvanta"
+    QMenu ZuvMenu;        // the main menu
+    QMenu TrayMenu;       // the tray icon's menu
+    QMenu HideMenuNalada; // the own mood, in the tray menu and on CMDnalada
     QMenu MenuUser;
     QAction* MenuUserSendMessage = nullptr;
     QAction* MenuUserSendFile = nullptr;
     QAction* MenuUserNote = nullptr;
     QAction* MenuUserInfo = nullptr;
     QAction* MenuUserDelete = nullptr;
-    QMenu MenuNalada;
     QMap<QString, QAction*> moodItems; // by mood value
+    QAction* ZuvMenu_ZuvonWin = nullptr;
+    QAction* ZuvMenu_RezimStahovani_normal = nullptr;
+    QAction* ZuvMenu_RezimStahovani_x = nullptr;
+    QAction* ZuvMenu_Zobrazeni_Tree = nullptr;
+    QAction* ZuvMenu_Zobrazeni_List = nullptr;
+    QAction* ZuvMenu_Rezim_Aktivni = nullptr;
+    QAction* ZuvMenu_Rezim_Pasivni = nullptr;
+    QAction* ZuvMenu_Postrel_s = nullptr;
+    QAction* ZuvMenu_Postrel_a = nullptr;
+    QAction* ZuvMenu_Sorvanta_AutoStart = nullptr;
+    QAction* TrayMenu_Email_Show = nullptr;
+    QAction* TrayMenu_Email_Start = nullptr;
+    QAction* TrayMenu_Email_Check = nullptr;
     QAction* ZuvMenu_SetMsg_1 = nullptr;
     QAction* ZuvMenu_SetMsg_2 = nullptr;
     QAction* ZuvMenu_SetMsg_3 = nullptr;
@@ -59,10 +82,13 @@ public:
     QAction* ZuvMenu_SetMsg_sound_0 = nullptr;
     QTreeWidget TreeView1;
     QTreeWidget ListView1;
-    QWidget NewVerForm;
-    QTimer Timer1; // the refresh
-    QTimer Timer2; // 1 s: wait for a connection
-    QTimer Timer3; // 100 ms: delayed end
+    QWidget NewVerForm; // the new-version panel, in place of the tree
+    QLabel NewVerText;
+    QLabel NewVerDownload; // "[stáhnout novou verzi]"
+    QLabel NewVerCancel;   // "[storno]"
+    QTimer Timer1;         // the refresh
+    QTimer Timer2;         // 1 s: wait for a connection
+    QTimer Timer3;         // 100 ms: delayed end
     QTimer WaitForData;
     QTimer WaitDelete;
     QSystemTrayIcon* Tray = nullptr;
@@ -115,6 +141,19 @@ public:
     void Label1_Click();
     QString contactInfo(const QString& number) const { return m_contactInfo.value(number.toInt()); }
     QString selectedKey() const { return m_menuKey; }
+    // Menu commands.
+    Hledej& showSearch(); // the user search window, made when first asked for
+    Hledej* searchWindow() const { return m_search.get(); }
+    void openWebLogin(); // the member's own page on the web site
+    void ZuvonWin_Click();
+    void bringUpRadio(); // the radio player's items
+    void Postrel_Show();
+    void Postrel_AutoStart();
+    void Sorvanta_AutoStart();
+    void FAQ_Click();
+    void showNewVersionPanel(bool shown);
+    void webView(const QString& path, const QString& size, const QString& title,
+                 const QString& endFlag);
     // Chat settings.
     void setChatTextSize(const QString& code, const QString& caption);
     void setChatSound(const QString& flag);
@@ -143,13 +182,20 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWindow();
     void buildMenus();
-    void webView(const QString& path, const QString& size, const QString& title,
-                 const QString& endFlag);
+    void buildNewVersionPanel();
+    void buildMainMenu();
+    void buildTrayMenu();
+    QAction* menuItem(QMenu* menu, const char* name, const QString& caption,
+                      std::function<void()> action, bool checkable = false);
+    void markPostrelItems();
+    void applySettingMarks(); // every check mark from the settings
+    void placeBottom();       // StatusOnline and the buttons keep to the bottom edge
     QTreeWidgetItem* nodeByKey(const QString& key) const;
     // A full reply fills the views in one step at its end: a view that lays
     // itself out and paints while thousands of contacts come one by one
@@ -219,6 +265,9 @@ private:
     QPoint m_appliedPosition;
     int m_appliedHeight = -1;
     bool m_processing = false;
+    bool m_fullRefreshDue = false; // a full refresh asked for while one was pending
+    std::unique_ptr<Hledej> m_search;
+    QString m_statusBeforeHint; // the status line a hover hint covers
     bool m_dwokWaiting = false;
     bool m_waitForDataWas = false;
     bool m_waitDeleteWas = false;

@@ -2,6 +2,7 @@
 // menu, removing a contact, the own mood and the chat settings.
 #include "core/records.h"
 #include "core/requests.h"
+#include "core/search.h"
 #include "form1.h"
 
 #include <QFile>
@@ -194,15 +195,17 @@ void Form1::endFilling()
 void Form1::ZobrazeniTree()
 {
     m_settings.Zuvzobrazeni.clear();
-    TreeView1.show();
-    ListView1.hide();
+    ZuvMenu_Zobrazeni_Tree->setChecked(true);
+    ZuvMenu_Zobrazeni_List->setChecked(false);
+    showNewVersionPanel(!NewVerForm.isHidden());
 }
 
 void Form1::ZobrazeniList()
 {
     m_settings.Zuvzobrazeni = QStringLiteral("1");
-    TreeView1.hide();
-    ListView1.show();
+    ZuvMenu_Zobrazeni_Tree->setChecked(false);
+    ZuvMenu_Zobrazeni_List->setChecked(true);
+    showNewVersionPanel(!NewVerForm.isHidden());
 }
 
 void Form1::ZadnyUseri()
@@ -311,17 +314,24 @@ void Form1::WaitDelete_Timer()
         return;
     WaitDelete.stop();
     for (const QString& line : *lines) {
-        if (line.startsWith(QStringLiteral("noadd//"))) {
+        const ClassifiedUserAdd answer = classifyUserAddLine(line);
+        switch (answer.kind) {
+        case UserAddAnswer::NotAdded:
             MsgBox(QStringLiteral("Uživatele nelze přidat do seznamu."), MsgButtons::Ok,
                    MsgIcon::Exclamation);
-        } else if (line.startsWith(QStringLiteral("exist//"))) {
+            break;
+        case UserAddAnswer::Exists:
             MsgBox(QStringLiteral("Uživatele nelze přidat do seznamu, protože se v něm již "
                                   "nachází."),
                    MsgButtons::Ok, MsgIcon::Exclamation);
-        } else if (line.startsWith(QStringLiteral("nick//"))) {
-            MsgBox(line.mid(7) + QStringLiteral(" byl odstraněn z vašeho seznamu"), MsgButtons::Ok,
+            break;
+        case UserAddAnswer::Added:
+            MsgBox(answer.nick + QStringLiteral(" byl odstraněn z vašeho seznamu"), MsgButtons::Ok,
                    MsgIcon::Information);
             Aktualizuj(QStringLiteral("all"));
+            break;
+        case UserAddAnswer::Other:
+            break;
         }
     }
 }

@@ -66,6 +66,8 @@ MsgAnswer shownAnswer(const QString& text, MsgButtons buttons, MsgIcon icon, con
 {
     QMessageBox box;
     box.setWindowTitle(title);
+    // Texts carry names and replies from the server: never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (icon) {
     case MsgIcon::Information:

@@ -3,6 +3,7 @@
 #include <core/refreshcycle.h>
 #include <core/refreshreply.h>
 #include <core/requests.h>
+#include <core/search.h>
 #include <gtest/gtest.h>
 #include <support/qtprint.h>
 
@@ -143,4 +144,81 @@ TEST(Intervals, TakenFromTextLikeANumberReader)
     EXPECT_EQ(intervalFromText(u" 2500ms"_s), 2500);
     EXPECT_EQ(intervalFromText(u"abc"_s), 0);
     EXPECT_EQ(intervalFromText(u"99999999999999"_s), 999999999);
+}
+
+TEST(Search, AgeLimits)
+{
+    struct Row
+    {
+        QString from, to, sentFrom, sentTo;
+        bool limited;
+    };
+    const Row rows[] = {
+        {u""_s, u""_s, u""_s, u""_s, false},
+        {u"18"_s, u""_s, u"18"_s, u"100"_s, true},
+        {u""_s, u"30"_s, u"0"_s, u"30"_s, true},
+        {u"20"_s, u"25"_s, u"20"_s, u"25"_s, true},
+    };
+    for (const Row& row : rows) {
+        const AgeLimits ages = searchAgeLimits(row.from, row.to);
+        EXPECT_EQ(ages.from, row.sentFrom) << row.from << "/" << row.to;
+        EXPECT_EQ(ages.to, row.sentTo) << row.from << "/" << row.to;
+        EXPECT_EQ(ages.limited(), row.limited);
+    }
+    EXPECT_TRUE(ageNotice({u"18"_s, u"100"_s})
+                    .contains(u"jejichž věk je v rozmezí od 18 do 100 let.\r\nUživatelů"_s));
+}
+
+TEST(Search, ValuesThatWouldChangeTheRequestGoEncoded)
+{
+    SearchForm form;
+    form.nick = u"a&h=x/@//tmp/f#+%"_s;
+    form.town = u"Frýdek-Místek"_s; // as typed: the downloader encodes what it must
+    const QString url = searchUrl(u"http://s"_s, u"100001"_s, u"pw"_s, form);
+    EXPECT_TRUE(url.contains(u"&nick=a%26h=x/%40//tmp/f%23%2B%25&line="_s)) << url;
+    EXPECT_TRUE(url.endsWith(u"&mesto=Frýdek-Místek"_s)) << url;
+    EXPECT_FALSE(url.contains(u"/@/"_s));
+}
+
+TEST(Search, ReplyLinesAndRecords)
+{
+    EXPECT_EQ(classifySearchLine(u"num//12"_s).kind, SearchLine::Num);
+    EXPECT_EQ(classifySearchLine(u"num//12"_s).value, u"12"_s);
+    EXPECT_EQ(classifySearchLine(u"next//search.php?od=20"_s).value, u"search.php?od=20"_s);
+    EXPECT_EQ(classifySearchLine(u"svs//"_s).kind, SearchLine::Svs);
+    EXPECT_EQ(classifySearchLine(u"add//1/@/2"_s).value, u"1/@/2"_s);
+    EXPECT_EQ(classifySearchLine(u" num//1"_s).kind, SearchLine::Other);
+    EXPECT_EQ(listenersCaption(u""_s), u""_s);
+    EXPECT_EQ(listenersCaption(u"r15"_s), u"...uživatelé, kteří poslouchají r15"_s);
+
+    const auto r = parseSearchResult(
+        u"100002/@/:))/@/Eva/@/Eva/@/Nová/@/25/@/ano/@/online/@/r15/@/Žena/@//@/Brno"_s);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->number, u"100002"_s);
+    EXPECT_EQ(r->nick, u"Eva"_s);
+    EXPECT_EQ(r->surname, u"Nová"_s);
+    EXPECT_EQ(r->player, u"ano"_s);
+    EXPECT_EQ(r->station, u"r15"_s);
+    EXPECT_EQ(r->sex, u"Žena"_s);
+    EXPECT_EQ(r->town, u"Brno"_s);
+    EXPECT_FALSE(parseSearchResult(u"100002/@/:))/@/Eva"_s)) << "fields missing";
+    EXPECT_FALSE(parseSearchResult(u"../x/@/off/@/a/@/b/@/c/@/d/@/e/@/f/@/g/@/h/@/i/@/j"_s))
+        << "a number names files and windows";
+
+    const std::pair<QString, QString> moods[] = {
+        {u"off"_s, u"off"_s}, {u"(:)"_s, u"s0"_s}, {u":))"_s, u"s1"_s}, {u":)"_s, u"s2"_s},
+        {u":|"_s, u"s3"_s},   {u":("_s, u"s4"_s},  {u"??"_s, u"off"_s}};
+    for (const auto& [mood, key] : moods)
+        EXPECT_EQ(resultImageKey(mood), key) << mood;
+}
+
+TEST(Search, RemoteValuesAndAdditionAnswers)
+{
+    EXPECT_EQ(remoteSearchValues(u"E*xva|*x|Nov*x*xá"_s),
+              (QStringList{u"Eva"_s, u""_s, u"Nová"_s}));
+    EXPECT_EQ(classifyUserAddLine(u"noadd//"_s).kind, UserAddAnswer::NotAdded);
+    EXPECT_EQ(classifyUserAddLine(u"exist//"_s).kind, UserAddAnswer::Exists);
+    EXPECT_EQ(classifyUserAddLine(u"nick// Karel"_s).kind, UserAddAnswer::Added);
+    EXPECT_EQ(classifyUserAddLine(u"nick// Karel"_s).nick, u"Karel"_s);
+    EXPECT_EQ(classifyUserAddLine(u"nic"_s).kind, UserAddAnswer::Other);
 }

@@ -8,6 +8,7 @@
 #include <foundation/bus/sendmessage.h>
 #include <foundation/optionsfile.h>
 #include <gtest/gtest.h>
+#include <hledej.h>
 #include <sqlite3.h>
 #include <support/processes.h>
 #include <support/tempsuite.h>
@@ -256,4 +257,63 @@ TEST(MessengerEndToEnd, ALostServerIsSaidAndTheFirstReplyBringsEverythingBack)
     ASSERT_TRUE(zuvtest::waitFor(online, 15000)) << form.StatusOnline.text().toStdString();
     EXPECT_FALSE(form.serverLost());
     EXPECT_TRUE(form.StatusOnline.styleSheet().isEmpty());
+}
+
+TEST(MessengerEndToEnd, ASearchFindsAMemberWhoIsAddedAndThenInTheList)
+{
+    MessengerE2E suite;
+    ASSERT_TRUE(suite.zuvd.started());
+    const int number = zuvtest::registerMember(suite.zuvd, u"Bohouš"_s, u"b"_s);
+    ASSERT_GT(number, 0);
+    // The messenger in this process, the downloader and the server real.
+    QFile::link(zuvtest::suitePath(u"load"_s), suite.path(u"load"_s));
+    QFile::link(zuvtest::suitePath(u"load"_s), suite.path(u"load2"_s));
+    messenger::Form1 form;
+    form.bus().publish(u"Zuv - Sorvanta"_s);
+    form.SetSubclass(true);
+    ASSERT_TRUE(form.Form_Load(QString()));
+    auto inList = [&] {
+        for (QTreeWidgetItemIterator it(&form.TreeView1); *it; ++it) {
+            if ((*it)->text(0) == u"Bohouš"_s)
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(zuvtest::waitFor([&] { return form.TreeView1.topLevelItemCount() > 0; }, 10000));
+    EXPECT_FALSE(inList());
+
+    messenger::Hledej& search = form.showSearch();
+    search.TextNick.setText(u"bohou"_s);
+    search.Command1_Click();
+    ASSERT_TRUE(zuvtest::waitFor([&] { return search.ListView1.topLevelItemCount() == 1; }, 10000));
+    EXPECT_EQ(search.Label8.text(), u"Nalezeno uživatelů: 1"_s);
+    QTreeWidgetItem* found = search.ListView1.topLevelItem(0);
+    EXPECT_EQ(found->text(0), u" Bohouš"_s);
+    search.showMenuUser(found, {});
+    search.MenuUser.close();
+    search.AddUser->trigger();
+    ASSERT_TRUE(zuvtest::waitFor([&] { return !suite.boxTexts().isEmpty(); }, 10000));
+    EXPECT_EQ(suite.boxTexts(), QStringList{u"Bohouš byl přidán do vašeho seznamu"_s});
+    EXPECT_TRUE(zuvtest::waitFor(inList, 10000));
+}
+
+TEST(MessengerEndToEnd, TheListenersOfAStationAskedThroughTheBus)
+{
+    MessengerE2E suite;
+    ASSERT_TRUE(suite.zuvd.started());
+    // Eva is on line with her player on, and reported what she listens to.
+    EXPECT_EQ(suite.zuvd.get(zuvtest::refreshTarget("all.php", "100002", "eva", ":)", "on")).status,
+              200);
+    EXPECT_EQ(suite.zuvd.get("/zuv/sv_all.php?idh=100002&h=eva&sv=on&stanice=r15").status, 200);
+    suite.start();
+    ASSERT_TRUE(zuvtest::waitFor([&] { return suite.messengerUp(); }, 10000));
+    QProcess::execute(zuvtest::suitePath(u"zuvbus"_s),
+                      {u"send"_s, u"Zuv - Sorvanta"_s, u"svs:r15"_s});
+    ASSERT_TRUE(zuvtest::waitFor([&] { return QFile::exists(suite.path(u"search.tt"_s)); }, 10000));
+    const QStringList reply = zuvtest::replyLines(suite.read(u"search.tt"_s));
+    EXPECT_TRUE(reply.contains(u"svs//r15"_s)) << reply.join(u'|').toStdString();
+    const QStringList results = reply.filter(u"add//"_s);
+    ASSERT_EQ(results.size(), 1) << reply.join(u'|').toStdString();
+    EXPECT_TRUE(results[0].startsWith(u"add//100002/@/"_s));
+    EXPECT_TRUE(suite.boxTexts().isEmpty()) << suite.boxTexts().join(u'|').toStdString();
 }

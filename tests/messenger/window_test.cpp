@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QSystemTrayIcon>
 #include <form1.h>
 #include <form2.h>
@@ -294,4 +295,44 @@ TEST(MainWindow, StartUpWritesTheMarkersSwitchAtOnceAndKeepsAnUnchangedGeometry)
     form.ZpracujData();
     options.load();
     EXPECT_EQ(options.value(OptionKeys::ZuvHeight), u"7500"_s);
+}
+
+TEST(MainWindow, GeometryHintsAndTheNewVersionPanel)
+{
+    zuvtest::TempSuite suite;
+    Form1 form;
+    form.show();
+    form.resize(400, 100); // 15 twips a pixel
+    EXPECT_EQ(form.width(), 2790 / 15);
+    EXPECT_EQ(form.height(), 3495 / 15);
+    EXPECT_EQ(form.height() - form.StatusOnline.y(), 780 / 15);
+    form.resize(form.width(), 600);
+    EXPECT_EQ(form.height() - form.StatusOnline.y(), 780 / 15);
+    EXPECT_EQ(form.StatusOnline.text(), u"Připraven..."_s);
+
+    const std::pair<QWidget*, QString> hints[] = {{&form.Image1, u"Vyhledat uživatele"_s},
+                                                  {&form.Image2, u"Hlavní menu"_s},
+                                                  {&form.CMDnalada, u"Nastavit smailíka"_s}};
+    for (const auto& [control, hint] : hints) {
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(control, &enter);
+        EXPECT_EQ(form.Status.text(), hint);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(control, &leave);
+        EXPECT_EQ(form.Status.text(), u""_s);
+    }
+
+    // The panel stands in the tree's place until either of its links.
+    suite.write(u"zuv.tt"_s, "zuvnewversion\r\n");
+    form.ZpracujData();
+    EXPECT_TRUE(form.NewVerForm.isVisible());
+    EXPECT_FALSE(form.TreeView1.isVisible());
+    EXPECT_EQ(form.NewVerText.text(), u"Je k dispozici nová verze programu Zuv - Sorvanta."_s);
+    QMouseEvent click(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&form.NewVerDownload, &click);
+    EXPECT_EQ(zuvtest::logLines(suite.shellLog()),
+              QStringList{u"open\t\t/zuv/newver.php?build=100018"_s});
+    EXPECT_FALSE(form.NewVerForm.isVisible());
+    EXPECT_TRUE(form.TreeView1.isVisible());
 }
