@@ -108,8 +108,9 @@ void Form1::buildWindow()
     Command1.setText(QStringLiteral("Nastavení"));
     Command3.setText(QStringLiteral("Hledej uživatele"));
     Command4.setText(QStringLiteral("Sorvanta"));
+    Command1.setParent(this); // placed by hand, in the bottom strip
+    Command3.setParent(this);
     for (QPushButton* button : {&Command1, &Command3, &Command4}) {
-        button->setParent(this);
         button->setAutoDefault(false);
         button->setFocusPolicy(Qt::TabFocus);
     }
@@ -120,11 +121,15 @@ void Form1::buildWindow()
 
     buildNewVersionPanel();
     buildMenus();
+    // The window is narrow: the pictures and the radio button share the
+    // top row, the search and the menu buttons the bottom strip.
     auto* pictures = new QHBoxLayout;
     pictures->setSpacing(4);
     pictures->addWidget(&Image1);
     pictures->addWidget(&Image2);
-    pictures->addWidget(&CMDnalada, 1);
+    pictures->addWidget(&CMDnalada);
+    pictures->addStretch(1);
+    pictures->addWidget(&Command4);
     layout->addLayout(pictures);
     layout->addWidget(&Label1);
     layout->addWidget(&TreeView1, 1);
@@ -199,11 +204,10 @@ void Form1::placeBottom()
     const int top = height() - bottom;
     StatusOnline.setGeometry(4, top, width() - 8, 18);
     const int buttonsTop = top + 20;
-    const int buttonHeight = bottom - 22;
-    const int third = (width() - 8) / 3;
-    Command3.setGeometry(4, buttonsTop, third, buttonHeight);
-    Command4.setGeometry(4 + third, buttonsTop, third, buttonHeight);
-    Command1.setGeometry(4 + 2 * third, buttonsTop, width() - 8 - 2 * third, buttonHeight);
+    const int buttonHeight = bottom - 24;
+    const int searchWidth = (width() - 8) * 3 / 5;
+    Command3.setGeometry(4, buttonsTop, searchWidth, buttonHeight);
+    Command1.setGeometry(4 + searchWidth, buttonsTop, width() - 8 - searchWidth, buttonHeight);
 }
 
 void Form1::resizeEvent(QResizeEvent* event)

@@ -80,8 +80,10 @@ void Form1::buildMenus()
     }
     CMDnalada.setMenu(&HideMenuNalada);
     CMDnalada.setPopupMode(QToolButton::InstantPopup);
+    // The button shows the picture of the own mood; its tip names it.
     CMDnalada.setText(QStringLiteral("Status"));
-    CMDnalada.setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    CMDnalada.setToolButtonStyle(Qt::ToolButtonIconOnly);
+    CMDnalada.setIconSize(QSize(20, 20));
 
     buildMainMenu();
     buildTrayMenu();
@@ -187,9 +189,10 @@ void Form1::buildMainMenu()
     menu->addSeparator();
     menuItem(menu, "ZuvMenu_Konec", QStringLiteral("Konec"), [this] { Konec(); });
 
-    // The speed's marks follow the setting whenever the menu opens.
+    // The speed's marks follow the setting whenever the menu opens; a
+    // speed never chosen refreshes at the active interval.
     connect(menu, &QMenu::aboutToShow, this, [this] {
-        ZuvMenu_Rezim_Aktivni->setChecked(m_settings.Zuvspeed == u"1");
+        ZuvMenu_Rezim_Aktivni->setChecked(m_settings.Zuvspeed != u"0");
         ZuvMenu_Rezim_Pasivni->setChecked(m_settings.Zuvspeed == u"0");
     });
 }
@@ -210,9 +213,11 @@ void Form1::buildTrayMenu()
     TrayMenu_Email_Start = menuItem(
         mail, "TrayMenu_Email_Start", QStringLiteral("Automaticky zapínat s Zuv"),
         [this] { Postrel_AutoStart(); }, true);
-    // The checker keeps its own schedule; there is nothing to ask it here.
+    // The checker keeps its own schedule and takes no such command: the
+    // item shows, greyed.
     TrayMenu_Email_Check =
         menuItem(mail, "TrayMenu_Email_Check", QStringLiteral("Zkontroluj emaily"), nullptr);
+    TrayMenu_Email_Check->setEnabled(false);
     connect(mail, &QMenu::aboutToShow, this, &Form1::markPostrelItems);
     menuItem(menu, "TrayMenu_Sorvanta", QStringLiteral("Sorvanta"), [this] { bringUpRadio(); });
     menu->addSeparator();
@@ -235,7 +240,7 @@ void Form1::applySettingMarks()
     ZuvMenu_RezimStahovani_x->setChecked(m_settings.Zuvrezim == u"1");
     ZuvMenu_Zobrazeni_Tree->setChecked(m_settings.Zuvzobrazeni != u"1");
     ZuvMenu_Zobrazeni_List->setChecked(m_settings.Zuvzobrazeni == u"1");
-    ZuvMenu_Rezim_Aktivni->setChecked(m_settings.Zuvspeed == u"1");
+    ZuvMenu_Rezim_Aktivni->setChecked(m_settings.Zuvspeed != u"0");
     ZuvMenu_Rezim_Pasivni->setChecked(m_settings.Zuvspeed == u"0");
     ZuvMenu_Postrel_a->setChecked(m_settings.PostrelRun == u"1");
     TrayMenu_Email_Start->setChecked(m_settings.PostrelRun == u"1");

@@ -125,8 +125,10 @@ void Hledej::buildWindow()
     auto* agesLayout = new QHBoxLayout(ages);
     agesLayout->setContentsMargins(0, 0, 0, 0);
     agesLayout->addWidget(&TextAgeFrom);
+    agesLayout->addSpacing(8);
     agesLayout->addWidget(new QLabel(QStringLiteral("Věk do:"), ages));
     agesLayout->addWidget(&TextAgeTo);
+    agesLayout->addStretch(1);
     row(3, 0, QStringLiteral("Věk od:"), ages);
     ComboZm.addItems({QString(), QStringLiteral("Žena"), QStringLiteral("Muž")});
     row(0, 1, QStringLiteral("Pohlaví:"), &ComboZm);
@@ -228,6 +230,7 @@ void Hledej::buildWindow()
     layout->addLayout(status);
     layout->addWidget(&ListView1, 1);
     resize(760, 560);
+    TextNick.setFocus();
 }
 
 bool Hledej::eventFilter(QObject* watched, QEvent* event)
