@@ -138,6 +138,9 @@ public:
     void showMenuUser(const QString& key, const QPoint& where);
     void MenuUserDelete_Click();
     void WaitDelete_Timer();
+    // The server's answer to an addition or removal: a message box, and a
+    // full refresh once the list has changed ("nick//" + nickname).
+    void showContactListAnswer(const QStringList& lines, const QString& doneText);
     void Label1_Click();
     QString contactInfo(const QString& number) const { return m_contactInfo.value(number.toInt()); }
     QString selectedKey() const { return m_menuKey; }

@@ -313,7 +313,12 @@ void Form1::WaitDelete_Timer()
     if (!lines)
         return;
     WaitDelete.stop();
-    for (const QString& line : *lines) {
+    showContactListAnswer(*lines, QStringLiteral(" byl odstraněn z vašeho seznamu"));
+}
+
+void Form1::showContactListAnswer(const QStringList& lines, const QString& doneText)
+{
+    for (const QString& line : lines) {
         const ClassifiedUserAdd answer = classifyUserAddLine(line);
         switch (answer.kind) {
         case UserAddAnswer::NotAdded:
@@ -326,8 +331,8 @@ void Form1::WaitDelete_Timer()
                    MsgButtons::Ok, MsgIcon::Exclamation);
             break;
         case UserAddAnswer::Added:
-            MsgBox(answer.nick + QStringLiteral(" byl odstraněn z vašeho seznamu"), MsgButtons::Ok,
-                   MsgIcon::Information);
+            MsgBox(answer.nick + doneText, MsgButtons::Ok, MsgIcon::Information);
+            // The list changes only with the server's next full answer.
             Aktualizuj(QStringLiteral("all"));
             break;
         case UserAddAnswer::Other:

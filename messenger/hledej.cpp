@@ -429,28 +429,8 @@ void Hledej::Timer2_Timer()
     if (!replyArrived(userAddReplyFile()))
         return;
     Timer2.stop();
-    const QStringList lines = TextFile::readLines(userAddReplyFile()).value_or(QStringList());
-    for (const QString& line : lines) {
-        const ClassifiedUserAdd answer = classifyUserAddLine(line);
-        switch (answer.kind) {
-        case UserAddAnswer::NotAdded:
-            MsgBox(QStringLiteral("Uživatele nelze přidat do seznamu."), MsgButtons::Ok,
-                   MsgIcon::Exclamation);
-            break;
-        case UserAddAnswer::Exists:
-            MsgBox(QStringLiteral("Uživatele nelze přidat do seznamu, protože se v něm již "
-                                  "nachází."),
-                   MsgButtons::Ok, MsgIcon::Exclamation);
-            break;
-        case UserAddAnswer::Added:
-            MsgBox(answer.nick + QStringLiteral(" byl přidán do vašeho seznamu"), MsgButtons::Ok,
-                   MsgIcon::Information);
-            m_main.Aktualizuj(QStringLiteral("all"));
-            break;
-        case UserAddAnswer::Other:
-            break;
-        }
-    }
+    m_main.showContactListAnswer(TextFile::readLines(userAddReplyFile()).value_or(QStringList()),
+                                 QStringLiteral(" byl přidán do vašeho seznamu"));
 }
 
 void Hledej::HledejSv(const QString& station)
