@@ -1,5 +1,7 @@
 #include "database.h"
 
+#include "members.h"
+
 namespace zuv::server {
 namespace {
 
@@ -49,8 +51,49 @@ CREATE TABLE IF NOT EXISTS notes(
     text    TEXT NOT NULL,
     PRIMARY KEY (owner, contact)
 ) WITHOUT ROWID;
-PRAGMA user_version = 1;
 )sql";
+
+// Version 2: the fields a search looks into, folded (searchKey()), and the
+// indexes a search goes by. A search never lists a suspended member, so its
+// indexes leave them out; a scan for a text in one field then reads one
+// narrow index instead of every whole row.
+constexpr const char* kSearchColumns = R"sql(
+ALTER TABLE members ADD COLUMN first_name_key TEXT NOT NULL DEFAULT '';
+ALTER TABLE members ADD COLUMN surname_key TEXT NOT NULL DEFAULT '';
+ALTER TABLE members ADD COLUMN town_key TEXT NOT NULL DEFAULT '';
+ALTER TABLE members ADD COLUMN notes_key TEXT NOT NULL DEFAULT '';
+ALTER TABLE members ADD COLUMN station_key TEXT NOT NULL DEFAULT '';
+)sql";
+constexpr const char* kSearchIndexes = R"sql(
+CREATE INDEX IF NOT EXISTS search_nick ON members(nick_key) WHERE suspended = 0;
+CREATE INDEX IF NOT EXISTS search_first_name ON members(first_name_key) WHERE suspended = 0;
+CREATE INDEX IF NOT EXISTS search_surname ON members(surname_key) WHERE suspended = 0;
+CREATE INDEX IF NOT EXISTS search_town ON members(town_key) WHERE suspended = 0;
+CREATE INDEX IF NOT EXISTS search_notes ON members(notes_key) WHERE suspended = 0;
+CREATE INDEX IF NOT EXISTS search_station ON members(station_key) WHERE suspended = 0;
+CREATE INDEX IF NOT EXISTS search_birth ON members(birth_date, sex) WHERE suspended = 0;
+CREATE INDEX IF NOT EXISTS search_sex ON members(sex) WHERE suspended = 0;
+CREATE INDEX IF NOT EXISTS members_robot ON members(robot) WHERE robot = 1;
+)sql";
+
+int userVersion(Sqlite& db)
+{
+    auto st = db.prepare("PRAGMA user_version");
+    return st.step() ? int(st.integer(0)) : 0;
+}
+
+// Brings a new file, or one of an older version, to the current version.
+void upgrade(Sqlite& db)
+{
+    db.exec(kSchema);
+    const int version = userVersion(db);
+    if (version < 2) {
+        db.exec(kSearchColumns);
+        Members::fillSearchKeys(db);
+        db.exec(kSearchIndexes);
+        db.exec("PRAGMA user_version = 2");
+    }
+}
 
 } // namespace
 
@@ -64,7 +107,7 @@ Database::Database(const QString& path)
     m_sql.exec("PRAGMA foreign_keys = ON");
     m_sql.exec("BEGIN IMMEDIATE");
     try {
-        m_sql.exec(kSchema);
+        upgrade(m_sql);
         m_sql.exec("COMMIT");
     } catch (const SqlError&) {
         m_sql.exec("ROLLBACK");

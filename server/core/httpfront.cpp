@@ -95,10 +95,15 @@ struct HttpFront::Impl
             reply = Reply::badRequest();
         } else {
             const QString client = QString::fromStdString(req.remote_addr);
+            const QString path =
+                CodePage::decode(QByteArrayView(req.path.data(), qsizetype(req.path.size())));
             // A login that guesses waits here, before it holds the database.
             // Pages and the search name their member in "idh" (their "id"
-            // is whom they are about), the scripts in "id".
-            const QString who = query->has(QStringLiteral("idh"))
+            // is whom they are about), the scripts in "id", the login link
+            // in its path.
+            const auto link = loginLinkPath(path);
+            const QString who = link ? link->number
+                                : query->has(QStringLiteral("idh"))
                                     ? query->text(QStringLiteral("idh"))
                                     : query->text(QStringLiteral("id"));
             if (!who.isEmpty()) {
@@ -113,8 +118,6 @@ struct HttpFront::Impl
                 &throttle,
                 client,
             };
-            const QString path =
-                CodePage::decode(QByteArrayView(req.path.data(), qsizetype(req.path.size())));
             reply = handleRequest(db, path, *query, ctx);
         }
         res.status = reply.status;

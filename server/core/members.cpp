@@ -100,8 +100,9 @@ std::optional<int> create(Sqlite& db, const Profile& profile, const QString& pas
         return std::nullopt;
     const PasswordHash hash = hashPassword(password);
     auto st = db.prepare("INSERT INTO members(number, nickname, nick_key, salt, hash, "
-                         "first_name, surname, sex, birth_date, town, notes, robot) "
-                         "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                         "first_name, surname, sex, birth_date, town, notes, robot, "
+                         "first_name_key, surname_key, town_key, notes_key) "
+                         "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     st.bind(1, qint64(*number))
         .bind(2, profile.nickname)
         .bind(3, nicknameKey(profile.nickname))
@@ -114,6 +115,10 @@ std::optional<int> create(Sqlite& db, const Profile& profile, const QString& pas
         .bind(10, profile.town)
         .bind(11, profile.notes)
         .bind(12, qint64(robot ? 1 : 0))
+        .bind(13, searchKey(profile.firstName))
+        .bind(14, searchKey(profile.surname))
+        .bind(15, searchKey(profile.town))
+        .bind(16, searchKey(profile.notes))
         .run();
     return number;
 }
@@ -121,14 +126,19 @@ std::optional<int> create(Sqlite& db, const Profile& profile, const QString& pas
 void updateProfile(Sqlite& db, int number, const Profile& profile)
 {
     auto st = db.prepare("UPDATE members SET first_name = ?, surname = ?, sex = ?, "
-                         "birth_date = ?, town = ?, notes = ? WHERE number = ?");
+                         "birth_date = ?, town = ?, notes = ?, first_name_key = ?, "
+                         "surname_key = ?, town_key = ?, notes_key = ? WHERE number = ?");
     st.bind(1, profile.firstName)
         .bind(2, profile.surname)
         .bind(3, profile.sex)
         .bind(4, profile.birthDate)
         .bind(5, profile.town)
         .bind(6, profile.notes)
-        .bind(7, qint64(number))
+        .bind(7, searchKey(profile.firstName))
+        .bind(8, searchKey(profile.surname))
+        .bind(9, searchKey(profile.town))
+        .bind(10, searchKey(profile.notes))
+        .bind(11, qint64(number))
         .run();
 }
 
@@ -164,14 +174,43 @@ void recordRefresh(Sqlite& db, int number, const RefreshState& state, qint64 now
 
 void recordListening(Sqlite& db, int number, const QString& station)
 {
-    auto st = db.prepare("UPDATE members SET radio = 'on', station = ? WHERE number = ?");
-    st.bind(1, station).bind(2, qint64(number)).run();
+    auto st = db.prepare(
+        "UPDATE members SET radio = 'on', station = ?, station_key = ? WHERE number = ?");
+    st.bind(1, station).bind(2, searchKey(station)).bind(3, qint64(number)).run();
 }
 
 void setSuspended(Sqlite& db, int number, bool suspended)
 {
     auto st = db.prepare("UPDATE members SET suspended = ? WHERE number = ?");
     st.bind(1, qint64(suspended ? 1 : 0)).bind(2, qint64(number)).run();
+}
+
+void fillSearchKeys(Sqlite& db)
+{
+    struct Fields
+    {
+        qint64 number;
+        QString firstName, surname, town, notes, station;
+    };
+    QList<Fields> rows;
+    {
+        auto st =
+            db.prepare("SELECT number, first_name, surname, town, notes, station FROM members");
+        while (st.step())
+            rows.append(
+                {st.integer(0), st.text(1), st.text(2), st.text(3), st.text(4), st.text(5)});
+    }
+    for (const Fields& f : rows) {
+        db.prepare("UPDATE members SET first_name_key = ?, surname_key = ?, town_key = ?, "
+                   "notes_key = ?, station_key = ? WHERE number = ?")
+            .bind(1, searchKey(f.firstName))
+            .bind(2, searchKey(f.surname))
+            .bind(3, searchKey(f.town))
+            .bind(4, searchKey(f.notes))
+            .bind(5, searchKey(f.station))
+            .bind(6, f.number)
+            .run();
+    }
 }
 
 int countOnline(Sqlite& db, qint64 since)
@@ -187,6 +226,11 @@ int countOnline(Sqlite& db, qint64 since)
 QString nicknameKey(const QString& nickname)
 {
     return nickname.trimmed().toCaseFolded();
+}
+
+QString searchKey(const QString& text)
+{
+    return text.toCaseFolded();
 }
 
 QString nicknameProblem(const QString& nickname)

@@ -70,6 +70,10 @@ void recordRefresh(Sqlite& db, int number, const RefreshState& state, qint64 now
 void recordListening(Sqlite& db, int number, const QString& station);
 void setSuspended(Sqlite& db, int number, bool suspended);
 
+// Sets every member's search keys from their stored fields, for a file from
+// before the keys were kept.
+void fillSearchKeys(Sqlite& db);
+
 // Members on line by the rule of onlineSince() (presence.h).
 int countOnline(Sqlite& db, qint64 since);
 
@@ -77,6 +81,10 @@ int countOnline(Sqlite& db, qint64 since);
 
 // The key that makes "Eva" and "eva" one nickname.
 QString nicknameKey(const QString& nickname);
+
+// The form a search compares texts in: SQLite folds only ASCII letters, so
+// the fields a search looks into are kept folded beside them ("*_key").
+QString searchKey(const QString& text);
 
 // Why a nickname cannot be used, or empty when it can.
 QString nicknameProblem(const QString& nickname);

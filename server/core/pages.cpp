@@ -1,5 +1,6 @@
 #include "pages.h"
 
+#include "auth.h"
 #include "html.h"
 #include "messages.h"
 #include "messagetext.h"
@@ -7,6 +8,7 @@
 #include "presence.h"
 
 #include <algorithm>
+#include <foundation/loginlink.h>
 
 namespace zuv::server::Pages {
 namespace {
@@ -170,6 +172,96 @@ Reply addStation(Sqlite&, const Query&, const Context&)
 {
     return paragraph(QStringLiteral("Přidat nové rádio"),
                      QStringLiteral("Nová rádia tento server nepřijímá."));
+}
+
+Reply loginLink(Sqlite& db, const QString& number, const QString& code, const Context& ctx)
+{
+    const QString title = QStringLiteral("Přihlášení do sítě Zuv");
+    // Only hashes are stored, so the code is turned back into the password
+    // and checked as any other login, counted against guessing alike.
+    const auto password = LoginLink::password(code);
+    const Authenticated auth = parseNumber(number) && password
+                                   ? authenticate(db, ctx, number, *password)
+                                   : Authenticated{};
+    if (auth.result == Authenticated::Suspended)
+        return paragraph(title,
+                         QStringLiteral("Přihlášení se nezdařilo: váš účet byl pozastaven."));
+    if (auth.result != Authenticated::Ok)
+        return paragraph(title, QStringLiteral("Přihlášení se nezdařilo. Zkontrolujte své Zuv "
+                                               "číslo a heslo."));
+
+    const Member& m = *auth.member;
+    const bool online = isOnline(m, onlineSince(ctx.now, ctx.config.intervals.active));
+    const auto age = ageOn(m.profile.birthDate, today(ctx));
+    Rows rows = {
+        {QStringLiteral("Nick:"), Html::escape(m.profile.nickname)},
+        {QStringLiteral("Zuv#:"), QString::number(m.number)},
+        {QStringLiteral("Jméno:"), Html::escape(m.profile.firstName)},
+        {QStringLiteral("Příjmení:"), Html::escape(m.profile.surname)},
+        {QStringLiteral("Pohlaví:"), sexName(m.profile.sex)},
+        {QStringLiteral("Datum narození:"), Html::escape(m.profile.birthDate)},
+        {QStringLiteral("Věk:"), age ? QString::number(*age) : QString()},
+        {QStringLiteral("Město:"), Html::escape(m.profile.town)},
+        {QStringLiteral("Poznámky:"), Html::escape(m.profile.notes)},
+        {QStringLiteral("Stav:"), online ? QStringLiteral("On-Line") : QStringLiteral("Off-Line")},
+    };
+    if (online)
+        rows.append({QStringLiteral("Nálada:"), Html::escape(m.mood)});
+    if (!m.awayText.isEmpty())
+        rows.append({QStringLiteral("Text při nepřítomnosti:"), Html::escape(m.awayText)});
+    // The page shows no password: editing asks for it again.
+    const QString edit = Html::form(QStringLiteral("/zuv/edit.php"),
+                                    {{QStringLiteral("edit"), QString::number(m.number)},
+                                     {QStringLiteral("idh"), QString::number(m.number)},
+                                     {QStringLiteral("zuvbrowser"), QStringLiteral("on")}},
+                                    Html::input(QStringLiteral("Pro úpravu údajů zadejte heslo:"),
+                                                QStringLiteral("h"), {}, true),
+                                    QStringLiteral("Upravit údaje"));
+    return page(
+        QStringLiteral("Zuvnet: %1 [%2]").arg(m.profile.nickname, QString::number(m.number)),
+        Html::table(rows) + QStringLiteral("\n") + edit +
+            QStringLiteral("\n<p><a href=\"/faq\">Nápověda</a></p>"));
+}
+
+Reply help(Sqlite&, const Query&, const Context&)
+{
+    const std::pair<const char16_t*, const char16_t*> sections[] = {
+        {u"Zuv",
+         u"Zuv ukazuje seznam vašich kontaktů: kdo je právě on-line a jakou má náladu. Přes Zuv "
+         u"si s nimi píšete zprávy; zprávu pro kontakt, který je off-line, server podrží, dokud "
+         u"se znovu nepřipojí. Z menu Zuv se spouštějí i ostatní programy."},
+        {u"Rádio Sorvanta",
+         u"Přehrávač hraje internetová rádia z katalogu stanic na serveru. Katalog se prochází "
+         u"podle žánru a kvality, oblíbené stanice si uložíte do seznamu. Ostatní vidí, kterou "
+         u"stanici posloucháte, a ve vyhledávání můžete najít posluchače stejné stanice."},
+        {u"Nahrávač ZuvRecorder",
+         u"Nahrávač zaznamenává zvuk ze zvukové karty, třeba právě hrající rádio, do souborů "
+         u"MP3 nebo WAV a ukládá k nim informace o skladbě. Nahrávky najdete v hudební knihovně, "
+         u"ze které si můžete sestavit playlist."},
+        {u"Kontrola pošty Postrel",
+         u"Postrel v pravidelných intervalech zjišťuje, kolik nových zpráv čeká ve vašich "
+         u"e-mailových schránkách (POP3), a dá vám vědět, když nějaká přijde."},
+        {u"Jak přidat kontakt",
+         u"V menu zvolte „Vyhledat uživatele“ a hledejte podle nicku, Zuv čísla, jména, města, "
+         u"věku nebo poslouchaného rádia. Na nalezeného uživatele klikněte pravým tlačítkem a "
+         u"vyberte „Přidej do seznamu“. Od té chvíle ho uvidíte ve svém seznamu kontaktů."},
+        {u"Jak psát zprávy",
+         u"Poklepejte na kontakt v seznamu, nebo na něj klikněte pravým tlačítkem a vyberte "
+         u"„Poslat zprávu“. Otevře se okno rozhovoru: napište text a stiskněte „Odeslat“ (nebo "
+         u"Ctrl+Enter). Odpovědi přicházejí do téhož okna, starší zprávy najdete v menu pod "
+         u"„Historie zpráv“."},
+        {u"Jak změnit náladu",
+         u"Klikněte na tlačítko „Status“ v okně Zuv (nebo pravým tlačítkem na ikonu Zuv u hodin) "
+         u"a vyberte náladu. "
+         u"„Nepřítomen“ ukáže ostatním váš text o nepřítomnosti, „OffLine“ vás před nimi "
+         u"skryje."},
+    };
+    QString body;
+    for (const auto& [heading, text] : sections)
+        body += QStringLiteral("<h2>%1</h2>\n<p>%2</p>\n")
+                    .arg(Html::escape(QString::fromUtf16(heading)),
+                         Html::escape(QString::fromUtf16(text)));
+    return page(QStringLiteral("Nápověda k programům Zuv"), body);
 }
 
 } // namespace zuv::server::Pages

@@ -19,6 +19,11 @@ Reply newVersion(Sqlite& db, const Query& query, const Context& ctx);
 Reply freeMusic(Sqlite& db, const Query& query, const Context& ctx);
 Reply discussion(Sqlite& db, const Query& query, const Context& ctx);
 Reply addStation(Sqlite& db, const Query& query, const Context& ctx);
+Reply help(Sqlite& db, const Query& query, const Context& ctx);
+
+// The member's own page, opened by the messenger's login link in a web
+// browser: `code` is LoginLink::Heslo of the password.
+Reply loginLink(Sqlite& db, const QString& number, const QString& code, const Context& ctx);
 
 inline constexpr int kHistoryLength = 50;
 

@@ -35,6 +35,7 @@ const QHash<QString, Handler>& routes()
         {QStringLiteral("/zuv/freemusic.php"), &Pages::freeMusic},
         {QStringLiteral("/zuv/diskuze.php"), &Pages::discussion},
         {QStringLiteral("/sorvanta.trolvik/user_sv_add.php"), &Pages::addStation},
+        {QStringLiteral("/faq"), &Pages::help},
     };
     return table;
 }
@@ -56,13 +57,32 @@ QString normalisedPath(const QString& path)
     return out;
 }
 
+std::optional<LoginLinkPath> loginLinkPath(const QString& path)
+{
+    if (!normalisedPath(path).startsWith(QStringLiteral("/login/")))
+        return std::nullopt;
+    QString rest = path;
+    rest.replace(u'\\', u'/');
+    while (rest.startsWith(u'/'))
+        rest.remove(0, 1);
+    // "login/" and then the number: a run of slashes may come between.
+    rest.remove(0, 5);
+    while (rest.startsWith(u'/'))
+        rest.remove(0, 1);
+    const QStringList parts = rest.split(u'/');
+    return LoginLinkPath{parts.value(0), parts.value(1)};
+}
+
 Reply handleRequest(Database& db, const QString& path, const Query& query, const Context& ctx)
 {
+    const auto link = loginLinkPath(path);
     const Handler handler = routes().value(normalisedPath(path));
-    if (!handler)
+    if (!handler && !link)
         return Reply::notFound();
     try {
         auto session = db.session();
+        if (link)
+            return Pages::loginLink(session.sql(), link->number, link->code, ctx);
         return handler(session.sql(), query, ctx);
     } catch (const SqlError& e) {
         std::fprintf(stderr, "zuvd: %s: %s\n", qPrintable(path), e.what());

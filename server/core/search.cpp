@@ -4,7 +4,10 @@
 #include "presence.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <foundation/codepage.h>
+#include <variant>
+#include <vector>
 
 namespace zuv::server::Scripts {
 namespace {
@@ -18,57 +21,117 @@ const QStringList kKeys = {
     QStringLiteral("poznamky"), QStringLiteral("mesto"),
 };
 
-struct Filter
+// The birth date on which one turns `years` today, as the text the column
+// holds. "yyyy-mm-dd" sorts as the date does, and the day is kept even where
+// that year has none (29 February), since it is only compared.
+QString birthBound(const QDate& today, qint64 years)
 {
-    const Query& query;
-    qint64 since;
-    QDate today;
+    const qint64 year = std::clamp<qint64>(today.year() - years, 0, 9999);
+    return QString::asprintf("%04d-%02d-%02d", int(year), today.month(), today.day());
+}
 
-    bool contains(const QString& value, const char* key) const
-    {
-        const QString wanted = query.text(QString::fromLatin1(key)).trimmed();
-        return wanted.isEmpty() || value.contains(wanted, Qt::CaseInsensitive);
-    }
+using Value = std::variant<qint64, QString>;
 
-    bool ageFits(const Member& m) const
-    {
-        const QString from = query.text(QStringLiteral("agefrom")).trimmed();
-        const QString to = query.text(QStringLiteral("ageto")).trimmed();
-        if (from.isEmpty() && to.isEmpty())
-            return true;
-        const auto age = ageOn(m.profile.birthDate, today);
-        if (!age)
-            return false;
-        bool okFrom = false, okTo = false;
-        const int low = from.toInt(&okFrom);
-        const int high = to.toInt(&okTo);
-        return (!okFrom || *age >= low) && (!okTo || *age <= high);
-    }
-
-    bool matches(const Member& m) const
-    {
-        if (m.suspended)
-            return false;
-        const QString id = query.text(QStringLiteral("id")).trimmed();
-        if (!id.isEmpty() && id != QString::number(m.number))
-            return false;
-        const QString sex = query.text(QStringLiteral("zm"));
-        if (!sex.isEmpty() && sex != m.profile.sex)
-            return false;
-        const bool online = isOnline(m, since);
-        if (query.text(QStringLiteral("line")) == QStringLiteral("online") && !online)
-            return false;
-        const bool listening = online && m.radio == QStringLiteral("on");
-        if (query.text(QStringLiteral("radiostav")) == QStringLiteral("on") && !listening)
-            return false;
-        const QString station = query.text(QStringLiteral("radio")).trimmed();
-        if (!station.isEmpty() && station.compare(m.station, Qt::CaseInsensitive) != 0)
-            return false;
-        return contains(m.profile.nickname, "nick") && contains(m.profile.firstName, "jmeno") &&
-               contains(m.profile.surname, "prijmeni") && contains(m.profile.town, "mesto") &&
-               contains(m.profile.notes, "poznamky") && ageFits(m);
-    }
+// One key's condition. "@" marks the column an index could serve; it reads
+// "+" (which SQLite takes as "no index") in all but the term the search goes
+// by, so SQLite never picks a worse index from guesswork.
+struct Term
+{
+    int rank;          // the lowest present drives the search
+    const char* index; // INDEXED BY, or null where SQLite finds the way itself
+    const char* sql;
+    QList<Value> values;
 };
+
+// The numbers of the members a search lists, in no order.
+std::vector<int> matchingNumbers(Sqlite& db, const Query& query, qint64 since, const QDate& today)
+{
+    const auto wanted = [&](const char* key) {
+        return query.text(QString::fromLatin1(key)).trimmed();
+    };
+    // Ranked by how few members a key usually leaves: one number, the
+    // listeners of one station, those on line, a text in one field (a scan
+    // of that field's index; of two such, the first listed below), an age
+    // range, and last a sex (half of all).
+    QList<Term> terms;
+    if (const QString id = wanted("id"); !id.isEmpty()) {
+        const auto number = parseNumber(id);
+        if (!number)
+            return {};
+        terms.append({0, nullptr, " AND @number = ?", {qint64(*number)}});
+    }
+    if (const QString station = wanted("radio"); !station.isEmpty())
+        terms.append({1, "search_station", " AND @station_key = ?", {searchKey(station)}});
+    const bool listening = query.text(QStringLiteral("radiostav")) == QStringLiteral("on");
+    if (listening || query.text(QStringLiteral("line")) == QStringLiteral("online")) {
+        terms.append({2,
+                      nullptr,
+                      listening ? " AND mood <> 'off' AND (robot = 1 OR @last_refresh > ?) "
+                                  "AND radio = 'on'"
+                                : " AND mood <> 'off' AND (robot = 1 OR @last_refresh > ?)",
+                      {since}});
+    }
+    const struct
+    {
+        const char* key;
+        const char* index;
+        const char* sql;
+    } texts[] = {
+        {"nick", "search_nick", " AND instr(nick_key, ?) > 0"},
+        {"prijmeni", "search_surname", " AND instr(surname_key, ?) > 0"},
+        {"poznamky", "search_notes", " AND instr(notes_key, ?) > 0"},
+        {"jmeno", "search_first_name", " AND instr(first_name_key, ?) > 0"},
+        {"mesto", "search_town", " AND instr(town_key, ?) > 0"},
+    };
+    for (const auto& text : texts) {
+        if (const QString value = wanted(text.key); !value.isEmpty())
+            terms.append({3, text.index, text.sql, {searchKey(value)}});
+    }
+    const QString ageFrom = wanted("agefrom");
+    const QString ageTo = wanted("ageto");
+    if (!ageFrom.isEmpty() || !ageTo.isEmpty()) {
+        // Aged `from` or more: born on the day one turned `from` or before;
+        // aged `to` or less: born after the day one turned `to` + 1. Never
+        // after today, and never without a birth date ('').
+        bool okFrom = false, okTo = false;
+        const qint64 from = ageFrom.toInt(&okFrom);
+        const qint64 to = ageTo.toInt(&okTo);
+        const QString todayText = birthBound(today, 0);
+        terms.append({4,
+                      "search_birth",
+                      " AND @birth_date > ? AND @birth_date <= ?",
+                      {okTo ? birthBound(today, to + 1) : QString(),
+                       okFrom ? std::min(birthBound(today, from), todayText) : todayText}});
+    }
+    if (const QString sex = query.text(QStringLiteral("zm")); !sex.isEmpty())
+        terms.append({5, "search_sex", " AND @sex = ?", {sex}});
+
+    const Term* driver = nullptr;
+    for (const Term& t : terms) {
+        if (!driver || t.rank < driver->rank)
+            driver = &t;
+    }
+    // A search by nothing lists everyone, read from the narrowest index.
+    QByteArray sql = "SELECT number FROM members";
+    if (!driver || driver->index) {
+        sql += " INDEXED BY ";
+        sql += driver ? driver->index : "search_sex";
+    }
+    sql += " WHERE suspended = 0";
+    for (const Term& t : terms)
+        sql += QByteArray(t.sql).replace('@', &t == driver ? "" : "+");
+
+    Statement st = db.prepareBuilt(sql);
+    int index = 0;
+    for (const Term& t : terms) {
+        for (const Value& value : t.values)
+            std::visit([&](const auto& v) { st.bind(++index, v); }, value);
+    }
+    std::vector<int> numbers;
+    while (st.step())
+        numbers.push_back(int(st.integer(0)));
+    return numbers;
+}
 
 QString sexName(const QString& code)
 {
@@ -129,22 +192,25 @@ Reply search(Sqlite& db, const Query& query, const Context& ctx)
     if (authenticate(db, ctx, *id, *password).result != Authenticated::Ok)
         return Reply::lines({QStringLiteral("num//0"), QStringLiteral("svs//")});
 
-    const Filter filter{query, onlineSince(ctx.now, ctx.config.intervals.active),
-                        QDateTime::fromMSecsSinceEpoch(ctx.now).date()};
-    QList<Member> found;
-    for (const Member& m : Members::all(db)) {
-        if (filter.matches(m))
-            found.append(m);
-    }
-    const int offset = qMax(0, query.text(QStringLiteral("od")).toInt());
+    const qint64 since = onlineSince(ctx.now, ctx.config.intervals.active);
+    const QDate today = QDateTime::fromMSecsSinceEpoch(ctx.now).date();
+    std::vector<int> found = matchingNumbers(db, query, since, today);
+    const qsizetype count = qsizetype(found.size());
+    const qsizetype offset = qMax(0, query.text(QStringLiteral("od")).toInt());
+    const qsizetype end = qMin(count, offset + kSearchPageSize);
+    // By number: the order members joined in, and one that paging keeps.
+    if (offset < end)
+        std::partial_sort(found.begin(), found.begin() + end, found.end());
 
     QStringList out;
-    out.append(QStringLiteral("num//") + QString::number(found.size()));
+    out.append(QStringLiteral("num//") + QString::number(count));
     out.append(QStringLiteral("svs//") + query.text(QStringLiteral("radio")).trimmed());
-    for (qsizetype i = offset; i < found.size() && i < offset + kSearchPageSize; ++i)
-        out.append(searchRecord(found[i], isOnline(found[i], filter.since), filter.today));
-    if (offset + kSearchPageSize < found.size())
-        out.append(QStringLiteral("next//") + nextPage(query, offset + kSearchPageSize));
+    for (qsizetype i = offset; i < end; ++i) {
+        if (const auto m = Members::byNumber(db, found[std::size_t(i)]))
+            out.append(searchRecord(*m, isOnline(*m, since), today));
+    }
+    if (end < count)
+        out.append(QStringLiteral("next//") + nextPage(query, int(end)));
     return Reply::lines(out);
 }
 

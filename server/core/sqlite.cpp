@@ -12,14 +12,17 @@ namespace {
 
 } // namespace
 
-Statement::Statement(Statement&& other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt)
+Statement::Statement(Statement&& other) noexcept
+    : m_db(other.m_db), m_stmt(other.m_stmt), m_owned(other.m_owned)
 {
     other.m_stmt = nullptr;
 }
 
 Statement::~Statement()
 {
-    if (m_stmt) {
+    if (m_stmt && m_owned) {
+        sqlite3_finalize(m_stmt);
+    } else if (m_stmt) {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
     }
@@ -121,6 +124,14 @@ Statement Sqlite::prepare(const char* sql)
         throw SqlError(std::string("statement already in use: ") + sql);
     }
     return Statement(m_db, it->second);
+}
+
+Statement Sqlite::prepareBuilt(const QByteArray& sql)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK)
+        fail(m_db, "prepare");
+    return Statement(m_db, stmt, true);
 }
 
 qint64 Sqlite::lastInsertId() const

@@ -46,10 +46,13 @@ public:
 
 private:
     friend class Sqlite;
-    Statement(sqlite3* db, sqlite3_stmt* stmt) : m_db(db), m_stmt(stmt) {}
+    Statement(sqlite3* db, sqlite3_stmt* stmt, bool owned = false)
+        : m_db(db), m_stmt(stmt), m_owned(owned)
+    {}
 
     sqlite3* m_db;
     sqlite3_stmt* m_stmt;
+    bool m_owned; // finalised at the end of its use instead of kept
 };
 
 // One connection. Statements are prepared once and kept, since every request
@@ -67,6 +70,9 @@ public:
     // `sql` must be a string literal: the cache is keyed by its address.
     // One statement serves one use at a time.
     Statement prepare(const char* sql);
+    // For SQL put together at run time from fixed parts (the values still
+    // bound): prepared anew and finalised when its use ends.
+    Statement prepareBuilt(const QByteArray& sql);
     qint64 lastInsertId() const;
     // Rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;

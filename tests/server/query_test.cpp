@@ -65,4 +65,29 @@ TEST(ServerRequestPathTest, BackslashesAndRunsOfSlashesCountAsOneSlash)
         EXPECT_EQ(normalisedPath(path), expected) << path.toStdString();
 }
 
+TEST(ServerRequestPathTest, LoginLinkKeepsAnEmptyCode)
+{
+    const struct
+    {
+        QString path;
+        std::optional<QStringList> link; // number, code
+    } cases[] = {
+        {u"/login/100001/55-48-//1"_s, QStringList{u"100001"_s, u"55-48-"_s}},
+        {u"/login/100001///1"_s, QStringList{u"100001"_s, u""_s}},
+        {u"//login//100001/55-//1"_s, QStringList{u"100001"_s, u"55-"_s}},
+        {u"\\login\\100001\\55-"_s, QStringList{u"100001"_s, u"55-"_s}},
+        {u"/login/100001"_s, QStringList{u"100001"_s, u""_s}},
+        {u"/login/"_s, QStringList{u""_s, u""_s}},
+        {u"/login"_s, std::nullopt},
+        {u"/loginx/100001/55-//1"_s, std::nullopt},
+        {u"/zuv/login.php"_s, std::nullopt},
+    };
+    for (const auto& [path, expected] : cases) {
+        const auto link = loginLinkPath(path);
+        EXPECT_EQ(link ? std::optional(QStringList{link->number, link->code}) : std::nullopt,
+                  expected)
+            << path.toStdString();
+    }
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
+#include <foundation/loginlink.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <netinet/in.h>
@@ -97,6 +98,12 @@ TEST(ZuvdGuardTest, GuessingSlowsThatNumberFromThatAddressOnly)
     for (int i = 0; i < 10; ++i)
         timed("127.0.0.1", search);
     EXPECT_GE(timed("127.0.0.1", search).first, 900);
+    // So does the web login link, whose member is in its path.
+    const std::string link =
+        "/login/100001/" + zuv::LoginLink::Heslo(u"hadam"_s).toStdString() + "//1";
+    for (int i = 0; i < 10; ++i)
+        timed("127.0.0.3", link);
+    EXPECT_GE(timed("127.0.0.3", link).first, 900);
     std::printf("[ figures  ] wrong logins 11 and 12 waited %lld and %lld ms\n",
                 static_cast<long long>(eleventh.first), static_cast<long long>(twelfth.first));
 }

@@ -1,6 +1,9 @@
 // The pages the web-view program shows.
 #include <foundation/codepage.h>
+#include <foundation/loginlink.h>
 #include <gtest/gtest.h>
+#include <server/core/database.h>
+#include <server/core/members.h>
 #include <support/qtprint.h>
 #include <support/zuvdprocess.h>
 
@@ -45,6 +48,7 @@ TEST(ZuvdPagesTest, EveryWebViewAddressAnswersWithAPage)
         {"/%5Czuv%5Cdiskuze.php?idh=100001&h=demo&t=100000&tid=abc123", u"stanici abc123"_s},
         {"/sorvanta.trolvik/user_sv_add.php?idh=100001&h=demo", u"Přidat nové rádio"_s},
         {"/zuv/newver.php?build=100018", u"Vaše verze: 100018."_s},
+        {"/faq", u"„Přidej do seznamu“"_s},
     };
     for (const auto& [target, fragment] : cases)
         EXPECT_TRUE(page(server, target).contains(fragment)) << target;
@@ -111,6 +115,55 @@ TEST(ZuvdPagesTest, RegistrationCreatesAMemberWhoCanLogIn)
     EXPECT_EQ(server.get("/zuv/login.php?id=100003&h=" + enc(u"tajné"_s)).body,
               crlf({u"zuvid:100003"_s, u"zuvok:Vítejte v síti Zuv, Novák!"_s}));
     EXPECT_TRUE(page(server, "/zuv/whois.php?id=100003").contains(u"<td>Plzeň</td>"_s));
+}
+
+std::string loginLink(const std::string& number, const QString& password)
+{
+    return "/login/" + number + "/" + zuv::LoginLink::Heslo(password).toStdString() + "//1";
+}
+
+TEST(ZuvdPagesTest, LoginLinkShowsTheMembersOwnPageForTheRightCodeOnly)
+{
+    Zuvd server;
+    ASSERT_TRUE(server.started());
+    const QString password = u"Tajné heslo 7"_s;
+    const int number = registerMember(server, u"Šárka"_s, password, "&mesto=%DAst%ED&pohlavi=z");
+    ASSERT_EQ(number, 100003);
+    const std::string own = loginLink("100003", password);
+    const QString mine = page(server, own);
+    EXPECT_TRUE(mine.contains(u"<h1>Zuvnet: Šárka [100003]</h1>"_s)) << mine;
+    EXPECT_TRUE(mine.contains(u"<td>Ústí</td>"_s));
+    EXPECT_TRUE(mine.contains(u"<td>Off-Line</td>"_s));
+    EXPECT_TRUE(mine.contains(u"action=\"/zuv/edit.php\""_s));
+    EXPECT_FALSE(mine.contains(password));
+    EXPECT_FALSE(mine.contains(zuv::LoginLink::Heslo(password)));
+
+    {
+        zuv::server::Database db(server.dbPath());
+        auto session = db.session();
+        zuv::server::Members::setSuspended(session.sql(), kEva, true);
+    }
+    const std::pair<std::string, QString> refused[] = {
+        {loginLink("100003", u"Tajné heslo 8"_s), u"Zkontrolujte své Zuv číslo a heslo."_s},
+        {"/login/100003///1", u"Zkontrolujte své Zuv číslo a heslo."_s},
+        {"/login/100003/12-x3-//1", u"Zkontrolujte své Zuv číslo a heslo."_s},
+        {"/login/100003/" + enc(u"<b>\"'"_s) + "//1", u"Zkontrolujte své Zuv číslo a heslo."_s},
+        {"/login/100003", u"Zkontrolujte své Zuv číslo a heslo."_s},
+        {loginLink("10003", password), u"Zkontrolujte své Zuv číslo a heslo."_s},
+        {loginLink("100099", password), u"Zkontrolujte své Zuv číslo a heslo."_s},
+        {loginLink("100001", password), u"Zkontrolujte své Zuv číslo a heslo."_s},
+        {loginLink("100002", u"eva"_s), u"váš účet byl pozastaven."_s},
+    };
+    for (const auto& [target, reason] : refused) {
+        const QString text = page(server, target);
+        EXPECT_TRUE(text.contains(u"<p>Přihlášení se nezdařilo"_s)) << target;
+        EXPECT_TRUE(text.contains(reason)) << target;
+        EXPECT_FALSE(text.contains(u"Zuvnet:"_s)) << target;
+    }
+    // The link as the messenger makes it, its slashes as they come.
+    EXPECT_TRUE(
+        page(server, "/login//100003/" + zuv::LoginLink::Heslo(password).toStdString() + "//1")
+            .contains(u"Zuvnet: Šárka"_s));
 }
 
 } // namespace
