@@ -135,9 +135,15 @@ void Hledej::buildWindow()
     row(1, 1, QStringLiteral("Město:"), &TextMesto);
     row(2, 1, QStringLiteral("Text v poznámkách:"), &TextPoznamky);
     row(3, 1, QStringLiteral("Zuv#:"), &TextID);
-    QLabel* stationLabel =
-        row(4, 0, QStringLiteral("Hledat uživatele, kteří poslouchájí rádio:"), &TextRadio);
-    fields->addWidget(&CheckStation, 4, 2, 1, 2);
+    // The station row is wider than the fields: it has a row of its own.
+    auto* stationLabel =
+        new QLabel(QStringLiteral("Hledat uživatele, kteří poslouchájí rádio:"), this);
+    stationLabel->setBuddy(&TextRadio);
+    auto* stationRow = new QHBoxLayout;
+    stationRow->addWidget(stationLabel);
+    stationRow->addWidget(&TextRadio);
+    stationRow->addWidget(&CheckStation);
+    stationRow->addStretch(1);
     for (QLineEdit* box : {&TextAgeFrom, &TextAgeTo})
         box->setMaximumWidth(48);
     TextID.setMaxLength(6);
@@ -226,6 +232,7 @@ void Hledej::buildWindow()
     status->addWidget(&Label10, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addLayout(stationRow);
     layout->addLayout(buttons);
     layout->addLayout(status);
     layout->addWidget(&ListView1, 1);
