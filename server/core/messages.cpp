@@ -19,6 +19,19 @@ Message queue(Sqlite& db, int sender, int recipient, const QString& text, qint64
     return m;
 }
 
+Unread countQueued(Sqlite& db, int recipient)
+{
+    auto st = db.prepare("SELECT count(*), count(DISTINCT sender) FROM messages "
+                         "WHERE recipient = ? AND delivered IS NULL");
+    st.bind(1, qint64(recipient));
+    Unread unread;
+    if (st.step()) {
+        unread.messages = int(st.integer(0));
+        unread.senders = int(st.integer(1));
+    }
+    return unread;
+}
+
 QList<Message> takeQueued(Sqlite& db, int recipient, qint64 now)
 {
     auto st = db.prepare("SELECT q.id, q.sender, m.nickname, q.sent, q.text FROM messages q "

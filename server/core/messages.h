@@ -28,6 +28,14 @@ Message queue(Sqlite& db, int sender, int recipient, const QString& text, qint64
 // later call returns them again. Run it inside the refresh's transaction.
 QList<Message> takeQueued(Sqlite& db, int recipient, qint64 now);
 
+// How many messages wait for the recipient, and from how many senders.
+struct Unread
+{
+    int messages = 0;
+    int senders = 0;
+};
+Unread countQueued(Sqlite& db, int recipient);
+
 // The newest messages the member sent or received, newest first.
 QList<Message> history(Sqlite& db, int member, int limit);
 

@@ -253,8 +253,17 @@ Reply listening(Sqlite& db, const Query& query, const Context& ctx)
     if (query.text(QStringLiteral("sv")) == QStringLiteral("on"))
         Members::recordListening(db, auth.member->number,
                                  query.text(QStringLiteral("stanice")).left(kCodeLength));
-    // The player reads "new:" and "inf:" lines only; with nothing unread there are none.
-    return Reply::lines({});
+    // A player whose member does not keep the messenger running is told of
+    // messages waiting; the player asks whether to start the messenger.
+    const Messages::Unread unread = Messages::countQueued(db, auth.member->number);
+    if (query.text(QStringLiteral("zuvw")) != QStringLiteral("off") || unread.messages == 0)
+        return Reply::lines({});
+    return Reply::lines({
+        QStringLiteral("new:Na Zuv na vás čeká %1 nepřečtených zpráv (od %2 uživatelů).")
+            .arg(unread.messages)
+            .arg(unread.senders),
+        QStringLiteral("inf:Zprávy si přečtete v programu Zuv."),
+    });
 }
 
 } // namespace zuv::server::Scripts

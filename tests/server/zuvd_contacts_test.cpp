@@ -144,4 +144,24 @@ TEST(ZuvdSearchTest, ListeningReportNeedsTheRightPassword)
     EXPECT_TRUE(ok.body.isEmpty());
 }
 
+TEST(ZuvdSearchTest, AListeningReportTellsOfMessagesWhenTheMessengerIsOff)
+{
+    Zuvd server;
+    ASSERT_TRUE(server.started());
+    for (const char* text : {"ahoj", "jsi tam?"})
+        ASSERT_EQ(server
+                      .get(std::string("/zuv/message_add.php?id=100001&h=demo&to=100002&ver=1"
+                                       "&text=") +
+                           enc(QString::fromUtf8(text)))
+                      .status,
+                  200);
+    // The messenger keeps running with the session: it delivers them itself.
+    EXPECT_TRUE(
+        server.get("/zuv/sv_all.php?idh=100002&h=eva&zuvw=on&sv=on&stanice=r15").body.isEmpty());
+    const QStringList told =
+        replyLines(server.get("/zuv/sv_all.php?idh=100002&h=eva&zuvw=off&sv=on&stanice=r15").body);
+    EXPECT_EQ(told, (QStringList{u"new:Na Zuv na vás čeká 2 nepřečtených zpráv (od 1 uživatelů)."_s,
+                                 u"inf:Zprávy si přečtete v programu Zuv."_s}));
+}
+
 } // namespace
