@@ -145,6 +145,14 @@ void Form1::buildWindow()
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(&Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(&Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
+    m_radioPlayWait.setInterval(250);
+    connect(&m_radioPlayWait, &QTimer::timeout, this, [this] {
+        constexpr int kRounds = 60; // 15 s
+        if (FindWindowA(QStringLiteral("Sorvanta")) || ++m_radioPlayRounds >= kRounds) {
+            m_radioPlayWait.stop();
+            SendMessageToClient(QStringLiteral("play"), QStringLiteral("Sorvanta"), QString());
+        }
+    });
     connect(&WaitDelete, &QTimer::timeout, this, &Form1::WaitDelete_Timer);
 
     TreeView1.setContextMenuPolicy(Qt::CustomContextMenu);
@@ -531,7 +539,10 @@ bool Form1::TestOnLine()
     const QString state = zuv::TestOnLine() ? QStringLiteral("true") : QStringLiteral("false");
     if (state != m_lastOnlineState && state == u"true" && m_settings.ZuvsvStart == u"1") {
         Shell(programDir() + QStringLiteral("\\sorvanta.exe"), SW_SHOWNORMAL);
-        SendMessageToClient(QStringLiteral("play"), QStringLiteral("Sorvanta"), QString());
+        // A player that starts only now has no window yet to take "play":
+        // the command waits for it a while instead of being lost.
+        m_radioPlayRounds = 0;
+        m_radioPlayWait.start();
     }
     m_lastOnlineState = state;
     return state == u"true";

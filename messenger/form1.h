@@ -259,6 +259,8 @@ private:
     QString m_radioState = QStringLiteral("off");
     QString m_lastOnlineValue;
     QString m_lastOnlineState;
+    QTimer m_radioPlayWait; // until a just started player has its window
+    int m_radioPlayRounds = 0;
     QString m_stationHeard;
     bool m_sendBuild = true;
     bool m_heightApplied = false;

@@ -6,8 +6,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <form1.h>
 #include <form2.h>
+#include <foundation/bus/buswindow.h>
 #include <foundation/bus/sendmessage.h>
 #include <foundation/codepage.h>
 #include <foundation/optionsfile.h>
@@ -186,6 +188,30 @@ TEST(MainWindow, CommandsFromTheBus)
     EXPECT_EQ(send(u"zuvendnow"_s), -1);
     EXPECT_TRUE(form.Timer3.isActive());
     form.Timer3.stop();
+}
+
+TEST(MainWindow, GoingOnLineStartsTheRadioAndItsPlayWaitsForTheWindow)
+{
+    zuvtest::TempSuite suite;
+    suite.setEnv("ZUV_ONLINE", "1");
+    Form1 form;
+    form.settings().ZuvsvStart = u"1"_s;
+    EXPECT_TRUE(form.TestOnLine());
+    EXPECT_EQ(zuvtest::logLines(suite.shellLog()),
+              QStringList{u"1\t"_s + suite.dir() + u"\\sorvanta.exe\t"_s});
+    EXPECT_TRUE(form.TestOnLine()) << "still on line: no second start";
+    EXPECT_EQ(zuvtest::logLines(suite.shellLog()).size(), 1);
+
+    // The player's window comes up a moment after its start.
+    QStringList received;
+    zuv::BusWindow player;
+    player.setHandler([&received](quint32, quint64, const QByteArray& bytes) {
+        received << QString::fromLatin1(bytes);
+        return qint64(-1);
+    });
+    QTimer::singleShot(600, [&player] { player.publish(u"Sorvanta"_s); });
+    EXPECT_TRUE(zuvtest::waitFor([&] { return !received.isEmpty(); }));
+    EXPECT_EQ(received, QStringList{u"play"_s});
 }
 
 TEST(MainWindow, BadRepliesAreProcessedWithoutACrash)
