@@ -9,11 +9,11 @@
 #include <foundation/gui/messagebox.h>
 #include <foundation/paths.h>
 #include <foundation/shell.h>
+#include <foundation/twips.h>
 
 namespace zuv::chat {
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 // The window's frame around its inside, as the layout's sizes count it.
 constexpr int kFrameWidthTwips = 90;
 constexpr int kFrameHeightTwips = 450;

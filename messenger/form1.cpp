@@ -26,13 +26,13 @@
 #include <foundation/shell.h>
 #include <foundation/startwithsystem.h>
 #include <foundation/textfile.h>
+#include <foundation/twips.h>
 #include <unistd.h>
 #include <utility>
 
 namespace zuv::messenger {
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kWidthTwips = 2790;
 constexpr int kMinHeightTwips = 3495;
 constexpr int kBottomTwips = 780; // StatusOnline stands this far above the bottom edge

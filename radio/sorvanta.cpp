@@ -20,12 +20,12 @@
 #include <foundation/paths.h>
 #include <foundation/shell.h>
 #include <foundation/textfile.h>
+#include <foundation/twips.h>
 #include <unistd.h>
 
 namespace zuv::radio {
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 const QString kCaption = QStringLiteral("Sorvanta");
 const QString kMessengerCaption = QStringLiteral("Zuv - Sorvanta");
 
@@ -204,9 +204,9 @@ void Sorvanta::LoadOptionsWorkIt()
     // A position that does not convert leaves the window where it is.
     int left = 0, top = 0;
     if (toInt(m_settings.WindowLeft, &left))
-        move(left / kTwipsPerPixel, y());
+        move(twipsToPixels(left), y());
     if (toInt(m_settings.WindowTop, &top))
-        move(x(), top / kTwipsPerPixel);
+        move(x(), twipsToPixels(top));
 }
 
 void Sorvanta::LoadOptionsServer()
@@ -218,8 +218,8 @@ void Sorvanta::SaveOptions()
 {
     // A hidden window saves the position read at start.
     if (m_windowShown != u"0") {
-        m_settings.WindowLeft = QString::number(x() * kTwipsPerPixel);
-        m_settings.WindowTop = QString::number(y() * kTwipsPerPixel);
+        m_settings.WindowLeft = QString::number(pixelsToTwips(x()));
+        m_settings.WindowTop = QString::number(pixelsToTwips(y()));
     }
     m_settings.save(m_options);
 }

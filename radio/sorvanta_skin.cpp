@@ -7,16 +7,10 @@
 #include <QPalette>
 #include <QPixmap>
 #include <foundation/gui/pause.h>
+#include <foundation/twips.h>
 
 namespace zuv::radio {
 namespace {
-
-constexpr int kTwipsPerPixel = 15;
-
-int pixels(int twips)
-{
-    return twips / kTwipsPerPixel;
-}
 
 void setTextColour(QWidget& widget, int colour)
 {
@@ -28,8 +22,8 @@ void setTextColour(QWidget& widget, int colour)
 
 void placeLabel(QLabel& label, const SkinLabel& place)
 {
-    label.setGeometry(pixels(place.left), pixels(place.top), pixels(place.width),
-                      pixels(place.height));
+    label.setGeometry(twipsToPixels(place.left), twipsToPixels(place.top),
+                      twipsToPixels(place.width), twipsToPixels(place.height));
     setTextColour(label, place.textColour);
 }
 
@@ -75,7 +69,7 @@ void Sorvanta::applySkin()
 {
     const Skin& skin = *m_skin;
     if (skin.SVform) {
-        setFixedSize(pixels(skin.SVform->width), pixels(skin.SVform->height));
+        setFixedSize(twipsToPixels(skin.SVform->width), twipsToPixels(skin.SVform->height));
         const QPixmap background(skinPicturePath(QStringLiteral("form.gif")));
         if (!background.isNull()) {
             QPalette palette = this->palette();
@@ -104,27 +98,27 @@ void Sorvanta::applySkin()
         button.control.setVisible(button.place.shown);
         if (!button.place.shown)
             continue;
-        button.control.move(pixels(button.place.left), pixels(button.place.top));
+        button.control.move(twipsToPixels(button.place.left), twipsToPixels(button.place.top));
         if (!button.picture.isEmpty())
             setPicture(button.control, button.picture);
         button.control.raise();
     }
     if (skin.Control_List) {
         const SkinList& list = *skin.Control_List;
-        Control_List.setGeometry(pixels(list.left), pixels(list.top), pixels(list.width),
-                                 pixels(list.height));
+        Control_List.setGeometry(twipsToPixels(list.left), twipsToPixels(list.top),
+                                 twipsToPixels(list.width), twipsToPixels(list.height));
         QPalette palette = Control_List.palette();
         palette.setColor(QPalette::Base, skinColor(list.backColour));
         palette.setColor(QPalette::Text, skinColor(list.textColour));
         Control_List.setPalette(palette);
     }
     if (skin.SVDisplay) {
-        SVDisplay.move(pixels(skin.SVDisplay->left), pixels(skin.SVDisplay->top));
+        SVDisplay.move(twipsToPixels(skin.SVDisplay->left), twipsToPixels(skin.SVDisplay->top));
         setPicture(SVDisplay, QStringLiteral("display.gif"));
         SVDisplay.lower();
     }
     if (skin.Zuvwww) {
-        Zuvwww.move(pixels(skin.Zuvwww->left), pixels(skin.Zuvwww->top));
+        Zuvwww.move(twipsToPixels(skin.Zuvwww->left), twipsToPixels(skin.Zuvwww->top));
         setPicture(Zuvwww, QStringLiteral("zuv.gif"));
     }
     if (skin.InfoName)
@@ -148,8 +142,8 @@ void Sorvanta::placeStatus()
         return;
     const SkinStatus& status = *m_skin->InfoStatus;
     const StatusPlace place = statusPlace(status, m_positionText);
-    InfoStatus.setGeometry(pixels(status.left), pixels(place.top), pixels(status.width),
-                           pixels(place.height));
+    InfoStatus.setGeometry(twipsToPixels(status.left), twipsToPixels(place.top),
+                           twipsToPixels(status.width), twipsToPixels(place.height));
 }
 
 void Sorvanta::ZobrazCoMas()

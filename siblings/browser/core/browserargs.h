@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 #include <QUrl>
+#include <foundation/twips.h>
 
 // What ZuvBrowser computes without a window: its argument, the address it
 // fetches, how a reply is decoded and whether the page ends the window.
@@ -25,8 +26,7 @@ enum class EndFlag
     EndTestNull, // the page carries the end marker, or the reply is empty
 };
 
-// Window sizes arrive in twips; 15 twips make one pixel at 96 dpi.
-inline constexpr int kTwipsPerPixel = 15;
+// Window sizes arrive in twips (foundation/twips.h).
 inline constexpr int kMinPixels = 100;
 inline constexpr int kMaxPixels = 4000;
 
