@@ -358,12 +358,17 @@ TEST(MediaPlayer, StopCloseAndNewURLCancelAPendingRetry)
 
 TEST(MediaPlayer, StreamThatPlaysAgainEarnsNewTries)
 {
-    // Each fetch is a short item: it plays, ends and is fetched again. With
-    // only one try per outage the player gives up unless playing resets it.
+    // Each fetch is a stream that breaks off soon (sent without a length, as
+    // a station sends): it plays, ends and is fetched again. With only one
+    // try per outage the player gives up unless playing resets it.
     zuvtest::TestHttpServer station;
     const QByteArray wave = waveBytes(0.4);
     station.routes().Get("/short.wav", [&](const httplib::Request&, httplib::Response& res) {
-        res.set_content(wave.constData(), size_t(wave.size()), "audio/wav");
+        res.set_chunked_content_provider("audio/wav", [&wave](size_t, httplib::DataSink& sink) {
+            sink.write(wave.constData(), size_t(wave.size()));
+            sink.done();
+            return true;
+        });
     });
     station.start();
     auto player = makePlayer({50});
