@@ -148,6 +148,112 @@ TEST(Load, BodyArrivesByteForByteAndNeverPartially)
     EXPECT_EQ(QDir(suite.dir()).entryList({u"zuv.tt*"_s}), QStringList{u"zuv.tt"_s});
 }
 
+// Slices of `body` with a pause after each; with `failAfter` the connection
+// is cut once that many bytes are out, so the reply ends in part.
+httplib::ContentProviderWithoutLength slowBody(const QByteArray& body, size_t slice,
+                                               size_t failAfter = SIZE_MAX)
+{
+    return [&body, slice, failAfter, sent = size_t(0)](size_t, httplib::DataSink& sink) mutable {
+        if (sent >= failAfter)
+            return false;
+        const size_t n = std::min<size_t>(slice, size_t(body.size()) - sent);
+        sink.write(body.constData() + sent, n);
+        sent += n;
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        if (sent == size_t(body.size()))
+            sink.done();
+        return true;
+    };
+}
+
+// What a caller watching the part file saw while a load ran.
+struct Watched
+{
+    QList<qint64> partSizes; // each size of the part file seen, in order, without repeats
+    bool replyWithPart = false;
+    LoadRun run;
+};
+
+Watched watchLoad(const QString& argument, const QString& reply)
+{
+    const QString part = reply + u".part"_s;
+    Watched watched;
+    QProcess p;
+    p.start(zuvtest::suitePath(u"load"_s), {argument});
+    while (!p.waitForFinished(5)) {
+        const QFileInfo info(part);
+        if (!info.exists())
+            continue;
+        if (watched.partSizes.isEmpty() || watched.partSizes.last() != info.size())
+            watched.partSizes.append(info.size());
+        if (QFileInfo::exists(reply))
+            watched.replyWithPart = true;
+    }
+    watched.run = {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
+    return watched;
+}
+
+TEST(Load, SlowReplyGrowsItsPartFileAndAFailedOneLeavesNeitherFile)
+{
+    zuvtest::TempSuite suite;
+    const QByteArray body = randomBytes(64 * 1024);
+    zuvtest::TestHttpServer server;
+    server.routes().Get("/slow", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("application/octet-stream", slowBody(body, 8 * 1024));
+    });
+    server.routes().Get("/cut", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("application/octet-stream",
+                                         slowBody(body, 8 * 1024, 32 * 1024));
+    });
+    server.start();
+    const QString reply = suite.path(u"seznam.tt"_s);
+
+    const Watched slow = watchLoad(base(server) + u"/slow/@/"_s + reply, reply);
+    EXPECT_EQ(slow.run.exitCode, 0) << slow.run.error.toStdString();
+    // Sizes between nothing and all of it: the body went out as it came.
+    const auto between = std::count_if(slow.partSizes.begin(), slow.partSizes.end(),
+                                       [&](qint64 n) { return n > 0 && n < body.size(); });
+    EXPECT_GE(between, 3) << "sizes seen: " << slow.partSizes.size();
+    EXPECT_TRUE(std::is_sorted(slow.partSizes.begin(), slow.partSizes.end()));
+    EXPECT_FALSE(slow.replyWithPart) << "the reply appeared before its part was gone";
+    EXPECT_TRUE(suite.read(u"seznam.tt"_s) == body);
+    EXPECT_EQ(QDir(suite.dir()).entryList({u"seznam.tt*"_s}), QStringList{u"seznam.tt"_s});
+
+    QFile::remove(reply);
+    const Watched cut = watchLoad(base(server) + u"/cut/@/"_s + reply, reply);
+    EXPECT_EQ(cut.run.exitCode, 1);
+    EXPECT_FALSE(cut.partSizes.isEmpty());
+    EXPECT_GT(cut.partSizes.last(), 0) << "the part that came was not written as it came";
+    EXPECT_TRUE(QDir(suite.dir()).entryList({u"seznam.tt*"_s}).isEmpty());
+}
+
+TEST(Load, TwoLoadsOfOneReplyTakeTurns)
+{
+    zuvtest::TempSuite suite;
+    const QByteArray first = randomBytes(48 * 1024);
+    zuvtest::TestHttpServer server;
+    server.routes().Get("/first", [&](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("application/octet-stream", slowBody(first, 8 * 1024));
+    });
+    server.routes().Get("/second", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("second reply", "text/plain");
+    });
+    server.start();
+    const QString reply = suite.path(u"zuv.tt"_s);
+    QProcess a;
+    a.start(zuvtest::suitePath(u"load"_s), {base(server) + u"/first/@/"_s + reply});
+    ASSERT_TRUE(zuvtest::waitFor([&] { return QFileInfo(reply + u".part"_s).size() > 0; }));
+    // The second waits for the first instead of writing into its part.
+    QProcess b;
+    b.start(zuvtest::suitePath(u"load"_s), {base(server) + u"/second/@/"_s + reply});
+    ASSERT_TRUE(a.waitForFinished(20000));
+    EXPECT_EQ(a.exitCode(), 0);
+    ASSERT_TRUE(b.waitForFinished(20000));
+    EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+    EXPECT_EQ(suite.read(u"zuv.tt"_s), "second reply");
+    EXPECT_EQ(QDir(suite.dir()).entryList({u"zuv.tt*"_s}), QStringList{u"zuv.tt"_s});
+}
+
 TEST(Load, FailureWritesNothing)
 {
     zuvtest::TempSuite suite;
@@ -314,8 +420,26 @@ TEST(Load, OnlyHttpIsFetchedAndOnlyAPlainReplyFileWritten)
     EXPECT_EQ(runLoad(base(server) + u"/ok/@/"_s + reply).exitCode, 1);
     QFile::remove(reply);
 
-    // A new reply is its owner's alone.
+    // Nor is a link at the part path followed, or a FIFO there opened.
+    const QString part = reply + u".part"_s;
+    QFile::link(suite.path(u"elsewhere"_s), part);
+    EXPECT_EQ(runLoad(base(server) + u"/ok/@/"_s + reply).exitCode, 1);
+    EXPECT_EQ(suite.read(u"elsewhere"_s), "keep");
+    EXPECT_FALSE(QFileInfo::exists(reply));
+    QFile::remove(part);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(part).constData(), 0600), 0);
+    EXPECT_EQ(runLoad(base(server) + u"/ok/@/"_s + reply).exitCode, 1);
+    EXPECT_FALSE(QFileInfo::exists(reply));
+    QFile::remove(part);
+
+    // A new reply is its owner's alone, also when it takes over the part
+    // file of a load that was killed.
+    suite.write(u"zuv.tt.part"_s, "stale part of a load that never ended");
+    QFile::setPermissions(part,
+                          QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ReadOther);
     EXPECT_EQ(runLoad(base(server) + u"/ok/@/"_s + reply).exitCode, 0);
+    EXPECT_EQ(suite.read(u"zuv.tt"_s), "ok");
+    EXPECT_FALSE(QFileInfo::exists(part));
     EXPECT_EQ(QFileInfo(reply).permissions() & 0x0777,
               QFileDevice::ReadUser | QFileDevice::WriteUser);
 }

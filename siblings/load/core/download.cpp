@@ -1,9 +1,8 @@
 #include "download.h"
 
-#include <QFile>
+#include "partfile.h"
+
 #include <curl/curl.h>
-#include <foundation/stagedfile.h>
-#include <sys/stat.h>
 
 namespace zuv::load {
 namespace {
@@ -11,7 +10,7 @@ namespace {
 // Where the body goes, and how much of it has come.
 struct Body
 {
-    StagedFile& file;
+    PartFile& file;
     qint64 written = 0;
     bool tooLarge = false;
 };
@@ -33,33 +32,14 @@ int checkStop(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     return stop && static_cast<const std::atomic<bool>*>(stop)->load() ? 1 : 0;
 }
 
-// Why the reply file cannot be written: a symbolic link or anything but a
-// plain file is there. Empty when it can.
-QString replyFileProblem(const QString& replyFile)
-{
-    struct stat info;
-    if (::lstat(QFile::encodeName(replyFile).constData(), &info) != 0)
-        return {}; // a new file
-    if (S_ISLNK(info.st_mode))
-        return QStringLiteral("%1 is a symbolic link; it is not followed").arg(replyFile);
-    if (!S_ISREG(info.st_mode))
-        return QStringLiteral("%1 is no plain file; it is not replaced").arg(replyFile);
-    return {};
-}
-
 } // namespace
 
 DownloadResult download(const QByteArray& url, const QString& replyFile,
                         const std::atomic<bool>* stop)
 {
-    // Only a plain file of the caller's is written: a link planted at the
-    // path would send the reply elsewhere, and a FIFO or device is nobody's
-    // reply.
-    if (const QString problem = replyFileProblem(replyFile); !problem.isEmpty())
-        return {false, problem};
-    StagedFile file(replyFile);
+    PartFile file(replyFile);
     QString error;
-    if (!file.open(&error))
+    if (!file.open(&error, stop))
         return {false, error};
     Body body{file};
 

@@ -13,9 +13,10 @@ struct DownloadResult
 };
 
 // HTTP GET of `url` (already in wire form) with redirects (at most 5), a
-// 15 s connect and 60 s transfer limit. The body goes, byte for byte, to a
-// temporary file beside `replyFile` that is renamed onto it only when the
-// transfer is complete with a 2xx status; otherwise nothing is written.
+// 15 s connect and 60 s transfer limit. The body goes, byte for byte and as
+// it arrives, to "<replyFile>.part" (PartFile), which is renamed onto
+// `replyFile` only when the transfer is complete with a 2xx status;
+// otherwise the part file is removed and nothing is written.
 // No reply of the suite comes near this; a larger one is refused whole.
 inline constexpr qint64 kMaxReplyBytes = 64 * 1024 * 1024;
 
