@@ -1,4 +1,5 @@
 // zuvd: the reference server of the suite.
+#include "core/catalog.h"
 #include "core/database.h"
 #include "core/httpfront.h"
 #include "core/options.h"
@@ -11,6 +12,33 @@
 #include <thread>
 
 using namespace zuv::server;
+
+namespace {
+
+// --import-catalog: the exit code of zuvd.
+int importCatalog(Sqlite& db, const QString& path)
+{
+    const Catalog::Import result = Catalog::importFile(db, path);
+    if (!result.badLines.isEmpty()) {
+        QStringList numbers;
+        for (const int line : result.badLines.mid(0, 20))
+            numbers.append(QString::number(line));
+        if (result.badLines.size() > 20)
+            numbers.append(QStringLiteral("..."));
+        const int count = int(result.badLines.size());
+        std::fprintf(stderr, "zuvd: %s: %d bad line%s skipped (line %s)\n", qPrintable(path), count,
+                     count == 1 ? "" : "s", qPrintable(numbers.join(QStringLiteral(", "))));
+    }
+    if (!result.ok) {
+        std::fprintf(stderr, "zuvd: %s; the catalog stays as it was\n", qPrintable(result.error));
+        return 1;
+    }
+    std::printf("zuvd: catalog of %d categories, %d stations and %d panel lines imported from %s\n",
+                result.categories, result.stations, result.panels, qPrintable(path));
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -40,6 +68,11 @@ int main(int argc, char** argv)
         if (options.seedDemo) {
             auto session = db->session();
             seedDemo(session.sql());
+            seedDemoCatalog(session.sql(), options.demoStream);
+        }
+        if (!options.importCatalog.isEmpty()) {
+            auto session = db->session();
+            return importCatalog(session.sql(), options.importCatalog);
         }
     } catch (const SqlError& e) {
         std::fprintf(stderr, "zuvd: %s: %s\n", qPrintable(options.db), e.what());

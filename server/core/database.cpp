@@ -76,6 +76,50 @@ CREATE INDEX IF NOT EXISTS search_sex ON members(sex) WHERE suspended = 0;
 CREATE INDEX IF NOT EXISTS members_robot ON members(robot) WHERE robot = 1;
 )sql";
 
+// Version 3: the station catalog (catalog.h). Positions keep the order the
+// browser lists things in; the one row of catalog_meta counts the changes of
+// the catalog, so a server tells that another process has imported a new one.
+constexpr const char* kCatalogTables = R"sql(
+CREATE TABLE IF NOT EXISTS catalog_categories(
+    position INTEGER PRIMARY KEY,
+    code     TEXT NOT NULL UNIQUE,
+    name     TEXT NOT NULL
+);
+CREATE TABLE IF NOT EXISTS catalog_stations(
+    position    INTEGER PRIMARY KEY,
+    id          TEXT NOT NULL UNIQUE COLLATE NOCASE,
+    name        TEXT NOT NULL,
+    mark        TEXT NOT NULL,
+    unused      TEXT NOT NULL,
+    country     TEXT NOT NULL,
+    category    TEXT NOT NULL,
+    url1        TEXT NOT NULL,
+    url2        TEXT NOT NULL,
+    url3        TEXT NOT NULL,
+    url4        TEXT NOT NULL,
+    url5        TEXT NOT NULL,
+    rate1       TEXT NOT NULL,
+    rate2       TEXT NOT NULL,
+    rate3       TEXT NOT NULL,
+    rate4       TEXT NOT NULL,
+    rate5       TEXT NOT NULL,
+    web         TEXT NOT NULL,
+    description TEXT NOT NULL,
+    tail        TEXT NOT NULL
+);
+CREATE TABLE IF NOT EXISTS catalog_panels(
+    position INTEGER PRIMARY KEY,
+    kind     TEXT NOT NULL CHECK (kind IN ('r', 'i')),
+    command  TEXT NOT NULL
+);
+CREATE TABLE IF NOT EXISTS catalog_meta(
+    one        INTEGER PRIMARY KEY CHECK (one = 1),
+    generation INTEGER NOT NULL,
+    origin     TEXT NOT NULL
+);
+INSERT OR IGNORE INTO catalog_meta(one, generation, origin) VALUES(1, 0, '');
+)sql";
+
 int userVersion(Sqlite& db)
 {
     auto st = db.prepare("PRAGMA user_version");
@@ -92,6 +136,10 @@ void upgrade(Sqlite& db)
         Members::fillSearchKeys(db);
         db.exec(kSearchIndexes);
         db.exec("PRAGMA user_version = 2");
+    }
+    if (version < 3) {
+        db.exec(kCatalogTables);
+        db.exec("PRAGMA user_version = 3");
     }
 }
 

@@ -11,6 +11,7 @@ namespace zuv::server {
 
 // What a handler knows about the request besides its keys.
 class LoginThrottle;
+class CatalogCache;
 
 struct Context
 {
@@ -19,6 +20,7 @@ struct Context
     qint64 now;                        // ms since the epoch
     LoginThrottle* throttle = nullptr; // counts wrong passwords, when the server keeps one
     QString client;                    // the address the request came from
+    CatalogCache* catalog = nullptr;   // the rendered station list, when the server keeps it
 };
 
 // One script or page. It runs while the request holds the database.

@@ -1,5 +1,6 @@
 #include "httpfront.h"
 
+#include "catalog.h"
 #include "loginthrottle.h"
 #include "requests.h"
 
@@ -63,6 +64,7 @@ struct HttpFront::Impl
     ServerConfig config;
     httplib::Server server;
     LoginThrottle throttle;
+    CatalogCache catalog;
 
     enum class State
     {
@@ -117,6 +119,7 @@ struct HttpFront::Impl
                 QDateTime::currentMSecsSinceEpoch(),
                 &throttle,
                 client,
+                &catalog,
             };
             reply = handleRequest(db, path, *query, ctx);
         }

@@ -58,6 +58,19 @@ ParsedOptions parseOptions(const QStringList& args)
             if (value != QStringLiteral("demo"))
                 return {std::nullopt, QStringLiteral("--seed knows only \"demo\"")};
             options.seedDemo = true;
+        } else if (name == QStringLiteral("--demo-stream")) {
+            // It goes into a record whose fields "/@/" separates.
+            if ((!value.startsWith(QStringLiteral("http://")) &&
+                 !value.startsWith(QStringLiteral("https://"))) ||
+                value.contains(QStringLiteral("/@/")))
+                return {
+                    std::nullopt,
+                    QStringLiteral("--demo-stream wants an http:// address, not %1").arg(value)};
+            options.demoStream = value;
+        } else if (name == QStringLiteral("--import-catalog")) {
+            if (value.isEmpty())
+                return {std::nullopt, QStringLiteral("--import-catalog wants a file")};
+            options.importCatalog = value;
         } else if (name == QStringLiteral("--build")) {
             bool ok = false;
             options.config.build = value.toLongLong(&ok);
@@ -79,14 +92,20 @@ ParsedOptions parseOptions(const QStringList& args)
 QString usage()
 {
     return QStringLiteral(
-        "usage: zuvd --db FILE [--listen HOST:PORT] [--seed demo] [--build N]\n"
-        "            [--intervals ACTIVE/PASSIVE/THRESHOLD]\n"
+        "usage: zuvd --db FILE [--listen HOST:PORT] [--seed demo] [--demo-stream URL]\n"
+        "            [--build N] [--intervals ACTIVE/PASSIVE/THRESHOLD]\n"
+        "       zuvd --db FILE --import-catalog FILE\n"
         "  --db FILE          SQLite database, created on first start\n"
         "  --listen HOST:PORT address to listen on (default 127.0.0.1:0, 0 = any free port)\n"
-        "  --seed demo        add the demo members when they are missing\n"
+        "  --seed demo        add the demo members when they are missing, and the demo\n"
+        "                     station catalog unless one was imported\n"
+        "  --demo-stream URL  the demo station's stream\n"
+        "                     (default http://127.0.0.1:8941/demo.mp3)\n"
         "  --build N          refreshes naming a lower build are told of a new version\n"
         "  --intervals A/P/T  refresh intervals in ms for the server settings file\n"
-        "                     (default 10000/30000/2000)\n");
+        "                     (default 10000/30000/2000)\n"
+        "  --import-catalog FILE  replace the station catalog with a Windows-1250 file of\n"
+        "                     the list's lines, then end\n");
 }
 
 } // namespace zuv::server

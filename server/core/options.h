@@ -14,6 +14,8 @@ struct Options
     QString host = QStringLiteral("127.0.0.1");
     int port = 0; // 0: any free port
     bool seedDemo = false;
+    QString demoStream = QStringLiteral("http://127.0.0.1:8941/demo.mp3"); // the demo station's
+    QString importCatalog; // a catalog file to load instead of serving
     ServerConfig config;
 };
 
@@ -24,7 +26,8 @@ struct ParsedOptions
 };
 
 // The arguments after the program name:
-// --db FILE --listen HOST:PORT [--seed demo] [--build N] [--intervals A/P/T]
+// --db FILE --listen HOST:PORT [--seed demo] [--demo-stream URL] [--build N]
+// [--intervals A/P/T] [--import-catalog FILE]
 ParsedOptions parseOptions(const QStringList& args);
 
 QString usage();

@@ -264,4 +264,12 @@ Reply help(Sqlite&, const Query&, const Context&)
     return page(QStringLiteral("Nápověda k programům Zuv"), body);
 }
 
+Reply advert(Sqlite&, const Query&, const Context&)
+{
+    // The strip is a few lines high and shows no more than a notice.
+    return paragraph(QStringLiteral("Zuv rádia"),
+                     QStringLiteral("Poslouchejte s námi: v katalogu Zuv najdete rádia všech "
+                                    "žánrů."));
+}
+
 } // namespace zuv::server::Pages

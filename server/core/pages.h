@@ -20,6 +20,8 @@ Reply freeMusic(Sqlite& db, const Query& query, const Context& ctx);
 Reply discussion(Sqlite& db, const Query& query, const Context& ctx);
 Reply addStation(Sqlite& db, const Query& query, const Context& ctx);
 Reply help(Sqlite& db, const Query& query, const Context& ctx);
+// The station browser's advert strip.
+Reply advert(Sqlite& db, const Query& query, const Context& ctx);
 
 // The member's own page, opened by the messenger's login link in a web
 // browser: `code` is LoginLink::Heslo of the password.

@@ -35,6 +35,8 @@ const QHash<QString, Handler>& routes()
         {QStringLiteral("/zuv/freemusic.php"), &Pages::freeMusic},
         {QStringLiteral("/zuv/diskuze.php"), &Pages::discussion},
         {QStringLiteral("/sorvanta.trolvik/user_sv_add.php"), &Pages::addStation},
+        {QStringLiteral("/sorvanta.trolvik/sv_list.php"), &Scripts::stationList},
+        {QStringLiteral("/sorvanta.trolvik/reklama.html"), &Pages::advert},
         {QStringLiteral("/faq"), &Pages::help},
     };
     return table;

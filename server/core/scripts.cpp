@@ -1,6 +1,7 @@
 #include "scripts.h"
 
 #include "auth.h"
+#include "catalog.h"
 #include "contacts.h"
 #include "messages.h"
 #include "presence.h"
@@ -264,6 +265,25 @@ Reply listening(Sqlite& db, const Query& query, const Context& ctx)
             .arg(unread.senders),
         QStringLiteral("inf:Zprávy si přečtete v programu Zuv."),
     });
+}
+
+Reply stationList(Sqlite& db, const Query& query, const Context& ctx)
+{
+    // The browser sends the number alone, no password: the catalog is no
+    // secret, only the members'.
+    const auto number = parseNumber(query.text(QStringLiteral("idh")));
+    const auto member = number ? Members::byNumber(db, *number) : std::nullopt;
+    if (!member || member->suspended)
+        return Reply::lines({line(kCatalogError)});
+    // The browser reads the list only once exactly the announced count has
+    // come, so both answers come from one rendering.
+    const QByteArray body =
+        ctx.catalog ? ctx.catalog->body(db, ctx.base) : Catalog::render(db, ctx.base);
+    if (query.has(QStringLiteral("size")))
+        return Reply::lines({QStringLiteral("size:") + QString::number(body.size())});
+    Reply reply = Reply::lines({});
+    reply.body = body;
+    return reply;
 }
 
 } // namespace zuv::server::Scripts

@@ -13,5 +13,8 @@ Reply messageAdd(Sqlite& db, const Query& query, const Context& ctx);      // /z
 Reply userAdd(Sqlite& db, const Query& query, const Context& ctx);         // /zuv/user_add.php
 Reply userDel(Sqlite& db, const Query& query, const Context& ctx);         // /zuv/user_del.php
 Reply listening(Sqlite& db, const Query& query, const Context& ctx);       // /zuv/sv_all.php
+// /sorvanta.trolvik/sv_list.php: the station catalog for member "idh", or
+// with "size" only the byte count it will have ("size:" + count).
+Reply stationList(Sqlite& db, const Query& query, const Context& ctx);
 
 } // namespace zuv::server::Scripts

@@ -11,4 +11,9 @@ namespace zuv::server {
 //   100002 "Eva", password "eva"
 void seedDemo(Sqlite& db);
 
+// The demo's station catalog, its own station "zd0001" first, playing
+// `stream`. It replaces a catalog written by an earlier demo seed, so the
+// stream follows the option, but never one that was imported.
+void seedDemoCatalog(Sqlite& db, const QString& stream);
+
 } // namespace zuv::server

@@ -79,6 +79,12 @@ QString Statement::text(int column) const
     return QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column));
 }
 
+QByteArrayView Statement::utf8(int column) const
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return QByteArrayView(data, sqlite3_column_bytes(m_stmt, column));
+}
+
 QByteArray Statement::blob(int column) const
 {
     const auto* data = static_cast<const char*>(sqlite3_column_blob(m_stmt, column));

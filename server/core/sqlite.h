@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <map>
 #include <stdexcept>
@@ -42,6 +43,8 @@ public:
 
     qint64 integer(int column) const;
     QString text(int column) const;
+    // The column's text as SQLite holds it, UTF-8; valid until the next step.
+    QByteArrayView utf8(int column) const;
     QByteArray blob(int column) const;
 
 private:

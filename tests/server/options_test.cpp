@@ -9,9 +9,10 @@ namespace {
 
 TEST(ServerOptionsTest, ReadsEveryOption)
 {
-    const auto parsed = parseOptions({u"--db"_s, u"/tmp/z.db"_s, u"--listen"_s, u"0.0.0.0:8080"_s,
-                                      u"--seed"_s, u"demo"_s, u"--build"_s, u"100020"_s,
-                                      u"--intervals"_s, u"3000/60000/1500"_s});
+    const auto parsed = parseOptions(
+        {u"--db"_s, u"/tmp/z.db"_s, u"--listen"_s, u"0.0.0.0:8080"_s, u"--seed"_s, u"demo"_s,
+         u"--build"_s, u"100020"_s, u"--intervals"_s, u"3000/60000/1500"_s, u"--demo-stream"_s,
+         u"http://127.0.0.1:9001/demo.mp3"_s, u"--import-catalog"_s, u"/tmp/katalog.txt"_s});
     ASSERT_TRUE(parsed.options) << parsed.error.toStdString();
     const Options& o = *parsed.options;
     EXPECT_EQ(o.db, u"/tmp/z.db"_s);
@@ -22,6 +23,8 @@ TEST(ServerOptionsTest, ReadsEveryOption)
     EXPECT_EQ(o.config.intervals.active, 3000);
     EXPECT_EQ(o.config.intervals.passive, 60000);
     EXPECT_EQ(o.config.intervals.threshold, 1500);
+    EXPECT_EQ(o.demoStream, u"http://127.0.0.1:9001/demo.mp3"_s);
+    EXPECT_EQ(o.importCatalog, u"/tmp/katalog.txt"_s);
 }
 
 TEST(ServerOptionsTest, DefaultsToLoopbackAnyPortNoBuildAndStandardIntervals)
@@ -35,6 +38,8 @@ TEST(ServerOptionsTest, DefaultsToLoopbackAnyPortNoBuildAndStandardIntervals)
     EXPECT_EQ(parsed.options->config.intervals.active, 10000);
     EXPECT_EQ(parsed.options->config.intervals.passive, 30000);
     EXPECT_EQ(parsed.options->config.intervals.threshold, 2000);
+    EXPECT_EQ(parsed.options->demoStream, u"http://127.0.0.1:8941/demo.mp3"_s);
+    EXPECT_TRUE(parsed.options->importCatalog.isEmpty());
 
     const auto v6 = parseOptions({u"--db"_s, u"z.db"_s, u"--listen"_s, u"[::1]:0"_s});
     ASSERT_TRUE(v6.options);
@@ -55,6 +60,10 @@ TEST(ServerOptionsTest, RefusesWhatItCannotUse)
         {u"--db"_s, u"z.db"_s, u"--intervals"_s, u"1000/2000"_s},
         {u"--db"_s, u"z.db"_s, u"--intervals"_s, u"1000/0/5"_s},
         {u"--db"_s, u"z.db"_s, u"--port"_s, u"1"_s},
+        {u"--db"_s, u"z.db"_s, u"--demo-stream"_s, u"/demo.mp3"_s},
+        {u"--db"_s, u"z.db"_s, u"--demo-stream"_s, u"http://h/a/@/b"_s},
+        {u"--db"_s, u"z.db"_s, u"--import-catalog"_s},
+        {u"--db"_s, u"z.db"_s, u"--import-catalog"_s, u""_s},
     };
     for (const QStringList& args : bad) {
         const auto parsed = parseOptions(args);

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <foundation/codepage.h>
 #include <gtest/gtest.h>
+#include <server/core/catalog.h>
 #include <server/core/database.h>
 #include <server/core/members.h>
 #include <server/core/requests.h>
@@ -262,7 +263,9 @@ PRAGMA user_version = 1;
             auto session = db.session();
             auto version = session.sql().prepare("PRAGMA user_version");
             ASSERT_TRUE(version.step());
-            EXPECT_EQ(version.integer(0), 2);
+            EXPECT_EQ(version.integer(0), 3);
+            // The catalog tables came too, empty.
+            EXPECT_EQ(Catalog::render(session.sql(), u"http://zuv.test"_s), "<end>\r\n");
             const auto sarka = Members::byNumber(session.sql(), 100002);
             ASSERT_TRUE(sarka);
             EXPECT_EQ(sarka->profile.town, u"Ústí nad Labem"_s);
