@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 #include <QUrl>
+#include <foundation/pagetext.h>
 #include <foundation/twips.h>
 
 // What ZuvBrowser computes without a window: its argument, the address it
@@ -63,11 +64,8 @@ QUrl pageUrl(const QString& address, QString* error);
 // Twips to pixels, rounded and kept between kMinPixels and kMaxPixels.
 int twipsToPixels(qint64 twips);
 
-// The page's text: by the charset of the Content-Type header, else of a
-// <meta> tag near the top. Windows-1250 and UTF-8 are read directly; another
-// charset Qt knows is decoded with Qt. Undeclared or unknown: UTF-8 when the
-// bytes are valid UTF-8, else Windows-1250, the suite's code page.
-QString decodePage(const QByteArray& body, const QByteArray& contentType);
+// The page's text: decodePage() of the foundation.
+using zuv::decodePage;
 
 // The marker a page of the server carries to close the window it is shown
 // in: the comment <!-- zuvbrowser:end --> (spaces and case are free).
