@@ -1,5 +1,6 @@
 #include "sorvanta.h"
 
+#include "catalog/listradios.h"
 #include "core/playback.h"
 #include "core/skinfile.h"
 #include "core/stationrecord.h"
@@ -57,6 +58,8 @@ Sorvanta::~Sorvanta()
                           &Control_Rec, &Control_ShowUser, &Control_Menu, &Control_Sat,
                           &Control_Volume, &InfoName, &InfoNaladit, &Zuvwww})
         image->removeEventFilter(this);
+    Control_List.viewport()->removeEventFilter(this);
+    delete m_listRadios;
     if (Tray)
         Tray->hide();
 }
@@ -92,6 +95,11 @@ void Sorvanta::buildWindow()
     Control_List.setParent(this);
     Control_List.setFrameShape(QFrame::NoFrame);
     Control_List.hide();
+    connect(&Control_List, &QListWidget::itemClicked, this, [this] { Control_List_Click(); });
+    connect(&Control_List, &QListWidget::itemDoubleClicked, this,
+            [this] { Control_List_DblClick(); });
+    // The right button selects the entry under the mouse first, as a click.
+    Control_List.viewport()->installEventFilter(this);
     PlayTL.setParent(this);
     PlayTL.setText(QStringLiteral("Zapnout"));
     PlayTL.setEnabled(false);
@@ -464,9 +472,22 @@ void Sorvanta::runConsole(const QString& text)
         SVconsole();
 }
 
+ListRadios* Sorvanta::stationBrowser() const
+{
+    return m_listRadios.data();
+}
+
 void Sorvanta::Naladit()
 {
-    // The station catalog window comes with the catalog.
+    // One browser: a second call brings it to the front at the tuned station.
+    if (!m_listRadios) {
+        m_listRadios = new ListRadios(*this);
+        m_listRadios->Form_Load();
+    }
+    m_listRadios->show();
+    m_listRadios->raise();
+    m_listRadios->activateWindow();
+    m_listRadios->NajdiIndexRadia(m_settings.CurrentStationId);
 }
 
 void Sorvanta::Control_Rec_Click()
@@ -483,6 +504,20 @@ void Sorvanta::Control_ShowUser_Click()
 
 bool Sorvanta::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == Control_List.viewport() && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        if (QListWidgetItem* item =
+                Control_List.itemAt(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+            Control_List.setCurrentItem(item);
+            Control_List_Click();
+        }
+        return true;
+    }
+    // A press on a button is the button's: passed on, it would start
+    // dragging the window, which then followed the mouse after the click.
+    if (event->type() == QEvent::MouseButtonPress && qobject_cast<QLabel*>(watched) &&
+        static_cast<QLabel*>(watched)->cursor().shape() == Qt::PointingHandCursor)
+        return true;
     if (event->type() != QEvent::MouseButtonRelease ||
         static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
         return QWidget::eventFilter(watched, event);

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -21,6 +22,7 @@ class MediaPlayer;
 namespace zuv::radio {
 
 struct Skin;
+class ListRadios;
 
 // The radio player's main window "Sorvanta": a borderless skinned window
 // that plays one station, shows what plays and reports it to the server.
@@ -94,7 +96,14 @@ public:
     void ZobrazCoMas();
     void SkinVolume(int VolValue);
     QStringList NactiSeznamSkinu(const QString& VybranySkin);
+
+    // Favourite stations.
     void ZobrazOblibene();
+    void Control_List_Click();
+    void Control_List_DblClick();
+    void DeleteFromOblibene(const QString& RadioDelete);
+    const QString& selectedFavourite() const { return m_selectedFavourite; }
+    ListRadios* stationBrowser() const;
 
     // State others look at (tests among them).
     PlayerSettings& settings() { return m_settings; }
@@ -146,6 +155,8 @@ private:
     int m_volumeLevel = -1;
     QStringList m_skinNames; // the skin menu's items
     QString m_checkedSkin;
+    QString m_selectedFavourite = QStringLiteral("sv:/");
+    QPointer<ListRadios> m_listRadios;
 };
 
 } // namespace zuv::radio

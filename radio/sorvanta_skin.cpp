@@ -175,21 +175,4 @@ QStringList Sorvanta::NactiSeznamSkinu(const QString& VybranySkin)
     return m_skinNames;
 }
 
-void Sorvanta::ZobrazOblibene()
-{
-    // Only while idle: while playing, the labels stay as the display left them.
-    if (PlayTL.text() != u"Zapnout")
-        return;
-    const bool empty = Control_List.count() == 0;
-    // With no favourites the tune-in label, and the display where the skin
-    // wants it, stand in for the list.
-    const SkinVisibility shown = skinVisibility(*m_skin, false, empty);
-    Control_List.setVisible(shown.list);
-    for (QLabel* label : {&InfoTime, &InfoStatus, &InfoName})
-        label->hide();
-    InfoNaladit.setVisible(empty);
-    if (shown.display)
-        SVDisplay.show();
-}
-
 } // namespace zuv::radio

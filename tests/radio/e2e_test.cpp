@@ -4,17 +4,22 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <catalog/listradios.h>
+#include <catalog/stationlistmodel.h>
 #include <foundation/bus/buswindow.h>
 #include <foundation/bus/instance.h>
 #include <foundation/bus/sendmessage.h>
 #include <foundation/codepage.h>
 #include <foundation/gui/media/mediaplayer.h>
+#include <foundation/optionsfile.h>
+#include <foundation/serversettings.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sorvanta.h>
 #include <support/icecastprocess.h>
 #include <support/processes.h>
 #include <support/tempsuite.h>
+#include <support/zuvdprocess.h>
 
 using namespace Qt::StringLiterals;
 using namespace zuv;
@@ -27,13 +32,11 @@ struct StreamFixture : zuvtest::TempSuite
     StreamFixture()
     {
         setEnv("ZUV_AUDIO_OUT", "null");
-        QFile shipped(QStringLiteral(ZUV_SUITE_DIR) + u"/Zuv_Data/options.ini"_s);
-        EXPECT_TRUE(shipped.open(QIODevice::ReadOnly));
-        QByteArray options = shipped.readAll();
-        options.replace("#005:Zuvid:", "#005:Zuvid:100001");
-        options.replace("#021:SVskin:", "#021:SVskin:Den");
-        write(u"Zuv_Data/options.ini"_s, options);
+        OptionsFile options;
+        options.load();
+        options.save({{OptionKeys::Zuvid, u"100001"_s}, {OptionKeys::SVskin, u"Den"_s}});
         const QDir skins(QStringLiteral(ZUV_SUITE_DIR) + u"/Zuv_Data/skins"_s);
+        QDir().mkpath(data(u"skins"_s));
         for (const QString& file : skins.entryList({u"*.skin"_s}, QDir::Files))
             QFile::copy(skins.filePath(file), data(u"skins/"_s + file));
     }
@@ -127,4 +130,49 @@ TEST(PlayerProgram, ASecondCopyHandsOverFmaxAndEnds)
     EXPECT_EQ(received, QStringList{u"fmax"_s});
     EXPECT_EQ(first.caption(), u"Sorvanta"_s);
     EXPECT_TRUE(zuvtest::logLines(suite.shellLog()).isEmpty()) << "no messenger start";
+}
+
+TEST(PlayerCatalog, DownloadsTheCatalogTunesAStationAndKeepsItAsAFavourite)
+{
+    if (!zuvtest::IcecastProcess::available())
+        GTEST_SKIP() << "icecast2 or ffmpeg missing";
+    zuvtest::IcecastProcess icecast;
+    ASSERT_TRUE(icecast.started()) << icecast.log();
+    ASSERT_TRUE(icecast.startSource());
+    zuvtest::Zuvd zuvd({u"--demo-stream"_s, icecast.streamURL()});
+    ASSERT_TRUE(zuvd.started());
+    StreamFixture suite;
+    suite.write(u"Zuv_Data/zuv_server.tt"_s, zuvd.get("/server.tt?/").body);
+    // The real downloader, from the program folder.
+    ASSERT_TRUE(QFile::link(zuvtest::suitePath(u"load"_s), suite.path(u"load"_s)));
+    Sorvanta& player = suite.open();
+
+    player.Naladit();
+    ListRadios& browser = *player.stationBrowser();
+    ASSERT_TRUE(
+        zuvtest::waitFor([&] { return browser.Label1.text() == u"Hotovo, připraven..."_s; }, 15000))
+        << browser.Label1.text();
+    EXPECT_GT(browser.TreeView1.topLevelItemCount(), 1);
+    EXPECT_TRUE(QFile::exists(suite.path(u"radios.tt"_s)));
+    EXPECT_FALSE(QFile::exists(suite.path(u"seznam.tt.part"_s)));
+
+    // The demo station leads the list; tuned at its first quality it plays.
+    int row = -1;
+    for (int r = 0; r < browser.model().rowCount(); ++r)
+        if (browser.model().keyAt(r) == u"zuvzd0001"_s)
+            row = r;
+    ASSERT_GE(row, 0);
+    browser.selectRow(row);
+    browser.NaladitRadio(u"1"_s);
+    EXPECT_TRUE(suite.statusBecomes(u"Přehrávání"_s)) << player.InfoStatus.text();
+    EXPECT_EQ(player.currentStationName(), u"Zuv demo rádio"_s);
+
+    browser.PridejRadioDoFAST(u"1"_s);
+    player.PlayStop();
+    ASSERT_EQ(player.Control_List.count(), 1);
+    EXPECT_TRUE(player.Control_List.item(0)->text().startsWith(u"Zuv demo rádio  (128kbps)"_s));
+    player.Control_List.setCurrentRow(0);
+    player.Control_List_Click();
+    player.Control_List_DblClick();
+    EXPECT_TRUE(suite.statusBecomes(u"Přehrávání"_s)) << player.InfoStatus.text();
 }

@@ -8,6 +8,7 @@
 #include <foundation/bus/buswindow.h>
 #include <foundation/bus/sendmessage.h>
 #include <foundation/codepage.h>
+#include <foundation/optionkeys.h>
 #include <foundation/optionsfile.h>
 #include <gtest/gtest.h>
 #include <memory>
@@ -64,20 +65,10 @@ struct PlayerFixture : zuvtest::TempSuite
     }
     void writeOptions(const std::map<int, QString>& values) const
     {
-        QFile shipped(QStringLiteral(ZUV_SUITE_DIR) + u"/Zuv_Data/options.ini"_s);
-        EXPECT_TRUE(shipped.open(QIODevice::ReadOnly));
-        QByteArray file;
-        int line = 0;
-        for (QByteArray text : shipped.readAll().split('\n')) {
-            text = text.trimmed();
-            if (text.isEmpty())
-                continue;
-            if (const auto it = values.find(line); it != values.end())
-                text = text.left(text.indexOf(':', 5) + 1) + CodePage::encode(it->second);
-            file += text + "\r\n";
-            ++line;
-        }
-        write(u"Zuv_Data/options.ini"_s, file);
+        QStringList lines = defaultOptionLines();
+        for (const auto& [line, value] : values)
+            lines[line] += value;
+        write(u"Zuv_Data/options.ini"_s, zuvtest::cp1250(lines.join(u"\r\n"_s) + u"\r\n"_s));
     }
     QString option(OptionKey key) const
     {
