@@ -40,10 +40,10 @@ bool StagedFile::open(QString* error)
     return true;
 }
 
-bool StagedFile::write(const char* data, qint64 size)
+bool writeAllBytes(int fd, const char* data, qint64 size)
 {
     while (size > 0) {
-        const ssize_t n = ::write(m_fd, data, size_t(size));
+        const ssize_t n = ::write(fd, data, size_t(size));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -52,6 +52,11 @@ bool StagedFile::write(const char* data, qint64 size)
         size -= n;
     }
     return true;
+}
+
+bool StagedFile::write(const char* data, qint64 size)
+{
+    return writeAllBytes(m_fd, data, size);
 }
 
 bool StagedFile::commit(QString* error)

@@ -5,6 +5,10 @@
 
 namespace zuv {
 
+// Writes all of `size` bytes to the descriptor, again after an interruption;
+// false when the descriptor takes no more.
+bool writeAllBytes(int fd, const char* data, qint64 size);
+
 // A file that is for the moment (a downloader's reply, a bus caption),
 // written into a temporary file beside it and put in place by one rename
 // once it is whole, so whoever polls for it never sees a part. Unlike

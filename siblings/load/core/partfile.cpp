@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <foundation/stagedfile.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -99,16 +100,7 @@ bool PartFile::open(QString* error, const std::atomic<bool>* stop)
 
 bool PartFile::write(const char* data, qint64 size)
 {
-    while (size > 0) {
-        const ssize_t n = ::write(m_fd, data, size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-    }
-    return true;
+    return writeAllBytes(m_fd, data, size);
 }
 
 bool PartFile::commit(QString* error)
