@@ -4,6 +4,7 @@
 #include "core/playback.h"
 #include "core/skinfile.h"
 #include "core/stationrecord.h"
+#include "menus.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -49,6 +50,7 @@ Sorvanta::Sorvanta(QWidget* parent)
       WindowsMediaPlayer1(*new MediaPlayer(this)), m_skin(std::make_unique<Skin>())
 {
     buildWindow();
+    buildMenus();
     buildCommandTable();
 }
 
@@ -59,6 +61,7 @@ Sorvanta::~Sorvanta()
                           &Control_Volume, &InfoName, &InfoNaladit, &Zuvwww})
         image->removeEventFilter(this);
     Control_List.viewport()->removeEventFilter(this);
+    SVDisplay.removeEventFilter(this);
     delete m_listRadios;
     if (Tray)
         Tray->hide();
@@ -83,6 +86,7 @@ void Sorvanta::buildWindow()
     }
     // The display's texts lie on the display picture.
     SVDisplay.lower();
+    SVDisplay.installEventFilter(this);
     for (QLabel* label : {&InfoName, &InfoTime, &InfoStatus, &InfoNaladit}) {
         label->setParent(this);
         label->setTextFormat(Qt::PlainText);
@@ -94,6 +98,8 @@ void Sorvanta::buildWindow()
         hiddenWhileIdle->hide();
     Control_List.setParent(this);
     Control_List.setFrameShape(QFrame::NoFrame);
+    Control_List.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Control_List.setTextElideMode(Qt::ElideRight);
     Control_List.hide();
     connect(&Control_List, &QListWidget::itemClicked, this, [this] { Control_List_Click(); });
     connect(&Control_List, &QListWidget::itemDoubleClicked, this,
@@ -268,7 +274,11 @@ void Sorvanta::AddTray()
         if (r == QSystemTrayIcon::Trigger)
             ZuvMinMax();
     });
+    Tray->setContextMenu(menus().SV_TrayMenu);
     Tray->show();
+    // Reached through the tray, the window keeps off the task bar; without a
+    // tray it keeps its entry there, or a hidden player could not be found.
+    setWindowFlag(Qt::Tool, true);
 }
 
 void Sorvanta::FormMax()
@@ -308,6 +318,7 @@ void Sorvanta::OnTopYES()
         show(); // a changed flag hides the window until it is shown again
     m_settings.OnTopFlag = QStringLiteral("1");
     setPicture(LineMenu_OnTop, QStringLiteral("ot.gif"));
+    menus().SV_Menu_Nastaveni_OnTop->setChecked(true);
 }
 
 void Sorvanta::OnTopNO()
@@ -318,6 +329,7 @@ void Sorvanta::OnTopNO()
         show();
     m_settings.OnTopFlag = QStringLiteral("0");
     setPicture(LineMenu_OnTop, QStringLiteral("otn.gif"));
+    menus().SV_Menu_Nastaveni_OnTop->setChecked(false);
 }
 
 void Sorvanta::AutoStart(const QString& IDlastRadio, QString KvalitaSV)
@@ -510,6 +522,16 @@ bool Sorvanta::eventFilter(QObject* watched, QEvent* event)
                 Control_List.itemAt(static_cast<QMouseEvent*>(event)->position().toPoint())) {
             Control_List.setCurrentItem(item);
             Control_List_Click();
+            m_favouriteMenuDue = true;
+        }
+        return true;
+    }
+    // The menu opens once the button is up, as the other menus do on a click.
+    if (watched == Control_List.viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        if (std::exchange(m_favouriteMenuDue, false)) {
+            prepareFavouriteMenu();
+            popUp(menus().SV_MenuRadia);
         }
         return true;
     }
@@ -518,6 +540,15 @@ bool Sorvanta::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::MouseButtonPress && qobject_cast<QLabel*>(watched) &&
         static_cast<QLabel*>(watched)->cursor().shape() == Qt::PointingHandCursor)
         return true;
+    // The two texts that act on a click show it by an underline.
+    if (event->type() == QEvent::Enter &&
+        (watched == &InfoName || watched == &InfoNaladit || watched == &SVDisplay)) {
+        for (QLabel* label : {&InfoName, &InfoNaladit}) {
+            QFont font = label->font();
+            font.setUnderline(watched == label);
+            label->setFont(font);
+        }
+    }
     if (event->type() != QEvent::MouseButtonRelease ||
         static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
         return QWidget::eventFilter(watched, event);
@@ -535,6 +566,16 @@ bool Sorvanta::eventFilter(QObject* watched, QEvent* event)
         Control_ShowUser_Click();
     else if (watched == &Control_Sat || watched == &InfoNaladit)
         Naladit();
+    else if (watched == &Control_Menu)
+        popUp(menus().SV_Menu);
+    else if (watched == &Control_Volume)
+        popUp(menus().SV_Volume);
+    else if (watched == &Zuvwww)
+        OpenZuvnet();
+    else if (watched == &InfoName) {
+        preparePlayingMenu();
+        popUp(menus().SV_MenuPlRaria);
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QSystemTrayIcon>
@@ -23,6 +24,7 @@ namespace zuv::radio {
 
 struct Skin;
 class ListRadios;
+class Menus;
 
 // The radio player's main window "Sorvanta": a borderless skinned window
 // that plays one station, shows what plays and reports it to the server.
@@ -103,6 +105,15 @@ public:
     void Control_List_DblClick();
     void DeleteFromOblibene(const QString& RadioDelete);
     const QString& selectedFavourite() const { return m_selectedFavourite; }
+
+    // Menus and the commands of their items.
+    Menus& menus() const;
+    void OpenZuvnet();
+    void ZuvFreeMusic();
+    void Diskuze(const QString& stationName);
+    void Potize(bool needsStation);
+    void preparePlayingMenu();
+    void prepareFavouriteMenu();
     ListRadios* stationBrowser() const;
 
     // State others look at (tests among them).
@@ -137,6 +148,9 @@ private:
     void setPicture(QLabel& control, const QString& file);
     void applySkin(); // places the controls as the loaded skin says
     void placeStatus();
+    void buildMenus();
+    bool serverKnown(); // else the message that the player is not ready
+    void popUp(QMenu* menu);
 
     OptionsFile m_options;
     PlayerSettings m_settings;
@@ -157,6 +171,8 @@ private:
     QString m_checkedSkin;
     QString m_selectedFavourite = QStringLiteral("sv:/");
     QPointer<ListRadios> m_listRadios;
+    Menus* m_menus = nullptr;
+    bool m_favouriteMenuDue = false; // a right press chose an entry
 };
 
 } // namespace zuv::radio

@@ -2,6 +2,7 @@
 // play state, the volume picture and the list of skins.
 #include "core/playback.h"
 #include "core/skinfile.h"
+#include "menus.h"
 #include "sorvanta.h"
 
 #include <QPalette>
@@ -163,6 +164,8 @@ void Sorvanta::SkinVolume(int VolValue)
         return;
     m_volumeLevel = *level;
     setPicture(Control_Volume, QStringLiteral("vol%1.gif").arg(*level));
+    for (int other = 0; other <= 5; ++other)
+        menus().Volume[other]->setChecked(other == *level);
 }
 
 QStringList Sorvanta::NactiSeznamSkinu(const QString& VybranySkin)
@@ -172,6 +175,7 @@ QStringList Sorvanta::NactiSeznamSkinu(const QString& VybranySkin)
     for (const QString& name : std::as_const(m_skinNames))
         if (name.compare(VybranySkin, Qt::CaseInsensitive) == 0)
             m_checkedSkin = name;
+    menus().setSkins(m_skinNames, VybranySkin);
     return m_skinNames;
 }
 

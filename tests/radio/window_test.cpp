@@ -1,17 +1,22 @@
 // The player window driven in-process: start-up and exit with the options
 // file, skins, the commands of the other programs, the listening report.
+#include <QCoreApplication>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMouseEvent>
 #include <QTimer>
 #include <core/skinfile.h>
 #include <foundation/bus/buswindow.h>
 #include <foundation/bus/sendmessage.h>
 #include <foundation/codepage.h>
+#include <foundation/gui/media/mediaplayer.h>
+#include <foundation/loginlink.h>
 #include <foundation/optionkeys.h>
 #include <foundation/optionsfile.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <menus.h>
 #include <sorvanta.h>
 #include <support/processes.h>
 #include <support/tempsuite.h>
@@ -22,8 +27,25 @@ using namespace zuv::radio;
 
 namespace {
 
-const QString kStation = u"123456/@/Rádio Zkouška/@/x/@/x/@/x/@/10/@/http://127.0.0.1:9/u1/@/"
-                         u"http://127.0.0.1:9/u2/@/@/@/@/64/@/128/@/@/@/@/http://radio.example"_s;
+// Fields: id, name, mark, -, country, category, u1 … u5, k1 … k5, web page.
+const QString kStation = QStringList{u"123456"_s,
+                                     u"Rádio Zkouška"_s,
+                                     u"x"_s,
+                                     u"x"_s,
+                                     u"x"_s,
+                                     u"10"_s,
+                                     u"http://127.0.0.1:9/u1"_s,
+                                     u"http://127.0.0.1:9/u2"_s,
+                                     {},
+                                     {},
+                                     {},
+                                     u"64"_s,
+                                     u"128"_s,
+                                     {},
+                                     {},
+                                     {},
+                                     u"http://radio.example"_s}
+                             .join(u"/@/"_s);
 
 // A program folder with the shipped skins, a one-station catalog, a server
 // file and an options file of a member.
@@ -210,6 +232,10 @@ TEST(PlayerWindow, CommandsFromOtherPrograms)
 
     form.FormMin();
     EXPECT_EQ(form.windowShown(), u"0"_s);
+    // Without a tray the window waits on the task bar, never out of reach.
+    EXPECT_EQ(form.Tray, nullptr);
+    EXPECT_NE(form.windowType(), Qt::Tool);
+    EXPECT_TRUE(form.isMinimized());
     suite.send(u"fmax"_s);
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.windowShown(), u"1"_s);
@@ -328,4 +354,232 @@ TEST(PlayerWindow, ASpoiltServerFileComesBackFromItsCopy)
                                 .split(u"\r\n"_s, Qt::SkipEmptyParts);
     ASSERT_EQ(log.size(), 1);
     EXPECT_TRUE(log[0].endsWith(u" Sorvanta (LoadOptionsServer) zuv_server.tt"_s)) << log[0];
+}
+
+namespace {
+
+QStringList captions(const QMenu* menu)
+{
+    QStringList texts;
+    for (const QAction* item : menu->actions())
+        if (item->isVisible())
+            texts << (item->isSeparator() ? u"-"_s : item->text());
+    return texts;
+}
+
+} // namespace
+
+TEST(PlayerMenus, TheMenusAndTheirCaptionsInOrder)
+{
+    PlayerFixture suite;
+    Sorvanta& form = suite.open();
+    Menus& m = form.menus();
+    EXPECT_EQ(m.windowTitle(), u"SORVANTA"_s);
+    EXPECT_FALSE(m.isVisible());
+    EXPECT_EQ(captions(m.SV_TrayMenu),
+              (QStringList{u"Zapnout"_s, u"Hlasitost"_s, u"-"_s, u"FreeMusic"_s, u"Seznam rádií"_s,
+                           u"-"_s, u"Konec"_s}));
+    EXPECT_EQ(captions(m.SV_Volume), (QStringList{u"lllllllllllllll"_s, u"llllllllllll"_s,
+                                                  u"lllllllll"_s, u"llllll"_s, u"lll"_s, u"O"_s}));
+    EXPECT_EQ(
+        captions(m.SV_Menu),
+        (QStringList{u"Zuvnet"_s, u"-"_s, u"Zobrazit posluchače tohoto rádia"_s,
+                     u"Diskuze k rádiové stanici"_s, u"Mám potíže s poslechem..."_s, u"-"_s,
+                     u"Mp3 nahrávání"_s, u"Knihovna nahrávek"_s, u"Zuv FreeMusic"_s,
+                     u"Přidat nové rádio"_s, u"-"_s, u"Nápověda"_s, u"Skiny"_s, u"Nastavení"_s}));
+    EXPECT_EQ(captions(m.SV_Menu_Skins), (QStringList{u"Den"_s, u"Noc"_s}));
+    EXPECT_TRUE(m.SV_Menu_Skins->actions().last()->isChecked());
+    EXPECT_EQ(captions(m.SV_Menu_Nastaveni),
+              (QStringList{u"Zapnout rádio při startu"_s, u"Vždy nahoře"_s, u"Konzole"_s}));
+    EXPECT_EQ(
+        captions(m.SV_MenuRadia),
+        (QStringList{u"Naladit rádio"_s, u"-"_s, u"Zobrazit uživatele poslouchající toto rádio"_s,
+                     u"Diskuze k rádiové stanici"_s, u"Mám potíže s poslechem tohoto rádia"_s,
+                     u"-"_s, u"Odebrat z oblíbených rádií"_s}));
+    EXPECT_EQ(captions(m.SV_MenuPlRaria).first(), u"Web rádia"_s);
+    EXPECT_EQ(captions(m.SV_MenuPlRaria).last(), u"Naladit jiné rádio"_s);
+}
+
+TEST(PlayerMenus, TheTrayPlayItemFollowsThePlayButton)
+{
+    PlayerFixture suite;
+    Sorvanta& form = suite.open();
+    Menus& m = form.menus();
+    emit m.SV_TrayMenu->aboutToShow();
+    EXPECT_EQ(m.SV_TrayMenu_Play->text(), u"Zapnout"_s);
+    EXPECT_FALSE(m.SV_TrayMenu_Play->isEnabled()) << "nothing tuned yet";
+    form.AutoStart(u"123456"_s, u"1"_s);
+    emit m.SV_TrayMenu->aboutToShow();
+    EXPECT_EQ(m.SV_TrayMenu_Play->text(), u"Stop"_s);
+    EXPECT_TRUE(m.SV_TrayMenu_Play->isEnabled());
+    m.SV_TrayMenu_Play->trigger();
+    EXPECT_EQ(form.PlayTL.text(), u"Zapnout"_s);
+}
+
+TEST(PlayerMenus, ThePlayingStationsMenuOffersItsQualities)
+{
+    PlayerFixture suite;
+    suite.write(u"radios.tt"_s, zuvtest::cp1250(kStation + u"\r\n"_s +
+                                                QStringList{u"654321"_s,
+                                                            u"Dvě kvality"_s,
+                                                            u"x"_s,
+                                                            u"x"_s,
+                                                            u"x"_s,
+                                                            u"10"_s,
+                                                            u"http://127.0.0.1:9/a"_s,
+                                                            {},
+                                                            u"http://127.0.0.1:9/c"_s,
+                                                            {},
+                                                            {},
+                                                            u"64"_s,
+                                                            {},
+                                                            u"192"_s,
+                                                            {},
+                                                            {},
+                                                            {}}
+                                                    .join(u"/@/"_s) +
+                                                u"\r\n"_s));
+    Sorvanta& form = suite.open();
+    Menus& m = form.menus();
+    form.AutoStart(u"654321"_s, u"3"_s);
+    form.preparePlayingMenu();
+    EXPECT_EQ(captions(m.SV_MenuPlRaria_K), (QStringList{u"64 kbps"_s, u"192 kbps"_s}));
+    EXPECT_TRUE(m.SV_MenuPlRaria_K_[2]->isChecked());
+    EXPECT_FALSE(m.SV_MenuPlRaria_K_[0]->isChecked());
+    EXPECT_EQ(m.SV_MenuPlRaria_www->text(), u"Web rádia"_s);
+    EXPECT_FALSE(m.SV_MenuPlRaria_www->isEnabled()) << "a station without web page";
+    m.SV_MenuPlRaria_K_[0]->trigger();
+    EXPECT_EQ(form.settings().CurrentQuality, u"1"_s);
+    EXPECT_EQ(form.WindowsMediaPlayer1.URL(), u"http://127.0.0.1:9/a"_s);
+    EXPECT_TRUE(m.SV_MenuPlRaria_K_[0]->isChecked());
+
+    form.AutoStart(u"123456"_s, u"1"_s);
+    form.preparePlayingMenu();
+    EXPECT_EQ(m.SV_MenuPlRaria_www->text(), u"http://radio.example"_s);
+    EXPECT_TRUE(m.SV_MenuPlRaria_www->isEnabled());
+}
+
+TEST(PlayerMenus, EachCommandStartsWhatItShould)
+{
+    PlayerFixture suite;
+    Sorvanta& form = suite.open();
+    form.AutoStart(u"123456"_s, u"1"_s);
+    form.preparePlayingMenu();
+    const QString dir = suite.dir();
+    const QString account = u"idh=100001&h=heslo"_s;
+    struct Row
+    {
+        QString item;
+        QStringList started;
+    };
+    const Row rows[] = {
+        {u"SV_Menu_Zuvnet"_s,
+         {u"open\t\thttp://127.0.0.1:9/login/100001/"_s + LoginLink::Heslo(u"heslo"_s) + u"//1"_s}},
+        {u"SV_Menu_Disk"_s,
+         {u"2\t"_s + dir + u"\\ZuvBrowser.exe\thttp://127.0.0.1:9\\zuv\\diskuze.php?"_s + account +
+          u"&t=100000&tid=123456/@/9000/@/9000/@/Diskuze k rádiové stanici: Rádio Zkouška "
+          u"(Zuvnet)/@/normal/@/endtestnull/@/"_s}},
+        {u"SV_Menu_Potize"_s,
+         {u"1\tremind.exe\tRadioOFF/@/123456/@/Rádio Zkouška/@/100001/@/heslo/@/http://127.0.0.1:9"_s}},
+        {u"SV_Menu_Mp3rec"_s, {u"1\t"_s + dir + u"\\ZuvRecorder.exe\tRádio Zkouška"_s}},
+        {u"SV_Menu_library"_s, {u"1\t"_s + dir + u"\\ZuvRecorder.exe\tl"_s}},
+        {u"SV_Menu_GFM"_s,
+         {u"2\t"_s + dir + u"\\ZuvBrowser.exe\thttp://127.0.0.1:9\\zuv\\freemusic.php?"_s +
+          account + u"/@/14000/@/8000/@/Zuv FreeMusic (Zuvnet)/@/max/@/endtestnull/@/"_s}},
+        {u"SV_TrayMenu_FreeMusic"_s,
+         {u"2\t"_s + dir + u"\\ZuvBrowser.exe\thttp://127.0.0.1:9\\zuv\\freemusic.php?"_s +
+          account + u"/@/14000/@/8000/@/Zuv FreeMusic (Zuvnet)/@/max/@/endtestnull/@/"_s}},
+        {u"SV_Menu_SVadd"_s,
+         {u"2\t"_s + dir +
+          u"\\ZuvBrowser.exe\thttp://127.0.0.1:9/sorvanta.trolvik/user_sv_add.php?"_s + account +
+          u"/@/9000/@/9000/@/Přidat nové rádio (Zuvnet)/@/normal/@/endtestnull/@/"_s}},
+        {u"SV_Menu_FAQ"_s, {u"open\t\thttp://127.0.0.1:9/faq"_s}},
+        {u"SV_MenuPlRaria_www"_s, {u"open\t\thttp://radio.example"_s}},
+    };
+    for (const Row& row : rows) {
+        QFile::remove(suite.shellLog());
+        ASSERT_NE(form.menus().item(row.item), nullptr) << row.item;
+        form.menus().item(row.item)->trigger();
+        EXPECT_EQ(suite.shell(), row.started) << row.item;
+    }
+    EXPECT_TRUE(suite.boxes().isEmpty());
+
+    // The listeners, from each of the three menus, in mode "2".
+    suite.publishMessenger();
+    for (const QString& item :
+         {u"SV_Menu_ShowUsers"_s, u"SV_MenuPlRaria_Users"_s, u"SV_MenuRadia_ZobrazUzivatele"_s})
+        form.menus().item(item)->trigger();
+    EXPECT_EQ(suite.toMessenger, QStringList(3, u"svs:123456"_s));
+}
+
+TEST(PlayerMenus, WithoutAServerOrAStationTheMenusSaySo)
+{
+    PlayerFixture suite;
+    // A player that never had a server file knows no server.
+    QFile::remove(suite.data(u"zuv_server.tt"_s));
+    Sorvanta& form = suite.open();
+    form.menus().item(u"SV_Menu_Potize"_s)->trigger();
+    for (const QString& item : {u"SV_Menu_GFM"_s, u"SV_Menu_Disk"_s, u"SV_Menu_Zuvnet"_s})
+        form.menus().item(item)->trigger();
+    QStringList texts;
+    for (const QJsonObject& box : suite.boxes())
+        texts << box[u"text"_s].toString();
+    const QString notReady =
+        u"(program ještě není úplně zaveden...)\r\nNejprve použujte funkci Naladit rádio."_s;
+    EXPECT_EQ(texts, (QStringList{u"Vyberte stanici, s kterou máte potíže a klikněte na položku v "
+                                  u"menu: 'Mám potíže s poslechem tohoto rádia'\r\nPokud máte "
+                                  u"potíže s poslechem nějaké rádiové stanice, tak se přepněte do "
+                                  u"seznamu všech stanic."_s,
+                                  notReady, notReady, notReady}));
+    EXPECT_TRUE(suite.shell().filter(u"ZuvBrowser"_s).isEmpty());
+}
+
+TEST(PlayerMenus, SwitchesSkinsVolumeAndFavourites)
+{
+    PlayerFixture suite;
+    Sorvanta& form = suite.open();
+    Menus& m = form.menus();
+    m.item(u"SV_Menu_Nastaveni_AutoStart"_s)->trigger();
+    EXPECT_EQ(form.settings().AutoStartFlag, u"1"_s);
+    EXPECT_TRUE(m.SV_Menu_Nastaveni_AutoStart->isChecked());
+    m.item(u"SV_Menu_Nastaveni_AutoStart"_s)->trigger();
+    EXPECT_EQ(form.settings().AutoStartFlag, u"0"_s);
+    EXPECT_FALSE(m.SV_Menu_Nastaveni_AutoStart->isChecked());
+    m.item(u"SV_Menu_Nastaveni_OnTop"_s)->trigger();
+    EXPECT_EQ(form.settings().OnTopFlag, u"1"_s);
+    EXPECT_TRUE(m.SV_Menu_Nastaveni_OnTop->isChecked());
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    m.Volume[3]->trigger();
+    EXPECT_EQ(form.settings().VolumeText, u"60"_s);
+    EXPECT_TRUE(m.Volume[3]->isChecked());
+    EXPECT_FALSE(m.Volume[5]->isChecked());
+    m.SV_Menu_Skins->actions().at(1)->trigger(); // "Den"
+    EXPECT_EQ(form.settings().SkinName, u"Den"_s);
+    EXPECT_TRUE(m.SV_Menu_Skins->actions().at(1)->isChecked());
+
+    // A favourite's menu: its name, and the removal.
+    m.item(u"SV_MenuRadia_Delete"_s)->trigger();
+    EXPECT_TRUE(suite.boxes().isEmpty()) << "no favourite chosen yet";
+    suite.write(u"list.tt"_s, "\r\nsv:123456/2\r\n");
+    form.ZobrazOblibene();
+    // The right button selects the entry under the mouse and opens its menu.
+    form.show();
+    form.Control_List.show();
+    const QPoint entry = form.Control_List.visualItemRect(form.Control_List.item(0)).center();
+    QMouseEvent press(QEvent::MouseButtonPress, entry,
+                      form.Control_List.viewport()->mapToGlobal(entry), Qt::RightButton,
+                      Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.Control_List.viewport(), &press);
+    EXPECT_EQ(form.selectedFavourite(), u"sv:123456/2"_s);
+    QMouseEvent release(QEvent::MouseButtonRelease, entry,
+                        form.Control_List.viewport()->mapToGlobal(entry), Qt::RightButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.Control_List.viewport(), &release);
+    EXPECT_TRUE(m.SV_MenuRadia->isVisible());
+    EXPECT_EQ(m.SV_MenuRadia_Naladit->text(), u"Naladit rádio Rádio Zkouška"_s);
+    m.SV_MenuRadia->hide();
+    m.SV_MenuRadia_Naladit->trigger();
+    EXPECT_EQ(form.PlayTL.text(), u"Stop"_s);
+    m.item(u"SV_MenuRadia_Delete"_s)->trigger();
+    EXPECT_EQ(suite.read(u"list.tt"_s), "\r\n");
 }
