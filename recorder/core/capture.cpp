@@ -112,14 +112,7 @@ bool Capture::StartRecording(const QString& path, int stereo, int quality)
         return false;
     }
 
-    WaveInFormat deviceFormat;
-    deviceFormat.wFormatTag = m_format.wFormatTag;
-    deviceFormat.nChannels = m_format.nChannels;
-    deviceFormat.nSamplesPerSec = m_format.nSamplesPerSec;
-    deviceFormat.nAvgBytesPerSec = m_format.nAvgBytesPerSec;
-    deviceFormat.nBlockAlign = m_format.nBlockAlign;
-    deviceFormat.wBitsPerSample = m_format.wBitsPerSample;
-    deviceFormat.cbSize = m_format.cbSize;
+    const WaveInFormat deviceFormat = m_format;
     if (const MMRESULT result =
             waveInOpen(&m_hWaveIn, WAVE_MAPPER, &deviceFormat, m_callbackWindow.data());
         result != MMSYSERR_NOERROR) {
@@ -162,12 +155,7 @@ void Capture::WaveWindowProc(quint32 message, WaveInHeader* finished)
     WaveInHeader& header = m_waveHeaders[finished->dwUser];
     if (header.dwBytesRecorded == 0)
         return; // given back empty: the device is being reset
-    WaveHeader written;
-    written.lpData = header.lpData;
-    written.dwBufferLength = header.dwBufferLength;
-    written.dwBytesRecorded = header.dwBytesRecorded;
-    written.dwUser = quint32(header.dwUser);
-    m_writer.WriteCapturedBuffer(written);
+    m_writer.WriteCapturedBuffer(header);
     header.dwFlags = 0;
     std::memset(header.lpData, 0, header.dwBufferLength);
     waveInPrepareHeader(m_hWaveIn, &header);

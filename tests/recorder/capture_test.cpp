@@ -26,7 +26,7 @@ public:
         const char* memory;
         quint32 length;
         quint32 recorded;
-        quint32 index;
+        quintptr index;
     };
 
     bool OpenFileForWrite(const QString&, const WaveFormat& format, int mp3Bitrate) override

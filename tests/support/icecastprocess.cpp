@@ -1,5 +1,7 @@
 #include "icecastprocess.h"
 
+#include "processes.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -151,13 +153,7 @@ IcecastProcess::~IcecastProcess()
         m_source.kill();
         m_source.waitForFinished(5000);
     }
-    if (m_server.state() != QProcess::NotRunning) {
-        m_server.terminate();
-        if (!m_server.waitForFinished(5000)) {
-            m_server.kill();
-            m_server.waitForFinished(5000);
-        }
-    }
+    stopPeer(m_server);
 }
 
 QString IcecastProcess::streamURL() const

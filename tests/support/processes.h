@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
 namespace zuvtest {
+
+// Ends a peer a test started: asked first, killed if it does not end.
+void stopPeer(QProcess& process);
 
 // A test helper program built beside the tests.
 QString helperPath(const QString& name);

@@ -1,5 +1,7 @@
 #include "pulseprocess.h"
 
+#include "processes.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
@@ -130,13 +132,7 @@ PulseProcess::~PulseProcess()
         else
             qunsetenv("PULSE_SERVER");
     }
-    if (m_daemon.state() != QProcess::NotRunning) {
-        m_daemon.terminate();
-        if (!m_daemon.waitForFinished(5000)) {
-            m_daemon.kill();
-            m_daemon.waitForFinished(5000);
-        }
-    }
+    stopPeer(m_daemon);
 }
 
 QString PulseProcess::log() const

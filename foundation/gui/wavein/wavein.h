@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QString>
 #include <QtGlobal>
+#include <foundation/waveformat.h>
 
 class QObject;
 
@@ -79,25 +80,8 @@ enum : quint32
     MM_WIM_DATA = 0x3C0,
 };
 
-struct WaveInFormat
-{
-    quint16 wFormatTag = 1; // PCM
-    quint16 nChannels = 2;
-    quint32 nSamplesPerSec = 44100;
-    quint32 nAvgBytesPerSec = 176400;
-    quint16 nBlockAlign = 4;
-    quint16 wBitsPerSample = 16;
-    quint16 cbSize = 0;
-};
-
-struct WaveInHeader
-{
-    char* lpData = nullptr;
-    quint32 dwBufferLength = 0;
-    quint32 dwBytesRecorded = 0;
-    quintptr dwUser = 0;
-    quint32 dwFlags = 0;
-};
+using WaveInFormat = WaveFormat;
+using WaveInHeader = WaveHeader;
 
 struct WaveInCaps
 {
