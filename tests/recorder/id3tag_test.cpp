@@ -1,3 +1,5 @@
+#include "writertestutil.h"
+
 #include <QFile>
 #include <core/id3tag.h>
 #include <foundation/codepage.h>
@@ -6,14 +8,9 @@
 
 using namespace Qt::StringLiterals;
 using namespace zuv::recorder;
+using zuvtest::fileBytes;
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 const QByteArray kSound(1000, '\xAA');
 

@@ -8,16 +8,11 @@
 
 using namespace Qt::StringLiterals;
 using namespace zuv::recorder;
+using zuvtest::fileBytes;
 using zuvtest::pcmFormat;
 using zuvtest::writeBuffer;
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The capture engine's buffer: one second enlarged to whole frames.
 quint32 captureBufferBytes(const WaveFormat& format, quint32 frameBytes)

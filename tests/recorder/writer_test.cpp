@@ -9,16 +9,11 @@
 
 using namespace Qt::StringLiterals;
 using namespace zuv::recorder;
+using zuvtest::fileBytes;
 using zuvtest::pcmFormat;
 using zuvtest::writeBuffer;
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 quint32 le32At(const QByteArray& bytes, int at)
 {

@@ -5,6 +5,7 @@
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
+#include <foundation/textfile.h>
 #include <memory>
 #include <numbers>
 
@@ -14,6 +15,11 @@ using zuv::recorder::WaveFormat;
 using zuv::recorder::WaveHeader;
 
 namespace zuvtest {
+
+QByteArray fileBytes(const QString& path)
+{
+    return zuv::TextFile::readBytes(path).value_or(QByteArray());
+}
 
 WaveFormat pcmFormat(quint32 rate, quint16 channels, quint16 bits)
 {

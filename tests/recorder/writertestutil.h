@@ -10,6 +10,9 @@
 namespace zuvtest {
 
 // A PCM format as the capture engine builds it.
+// The bytes of a file; none when it cannot be read.
+QByteArray fileBytes(const QString& path);
+
 zuv::recorder::WaveFormat pcmFormat(quint32 rate, quint16 channels, quint16 bits);
 
 // Hands the bytes to the writer as one filled capture buffer of exactly their
