@@ -264,6 +264,25 @@ Reply help(Sqlite&, const Query&, const Context&)
     return page(QStringLiteral("Nápověda k programům Zuv"), body);
 }
 
+Reply recordingHelp(Sqlite&, const Query&, const Context&)
+{
+    const char16_t* paragraphs[] = {
+        u"Nahrávač zaznamenává zvuk, který právě hraje počítač: na Linuxu je to monitor "
+        u"výchozího výstupu PulseAudio (v nastavení zvuku „Monitor of …“). Jiný zdroj, třeba "
+        u"mikrofon, zvolíte v nastavení zvuku na kartě Nahrávání.",
+        u"Nahrává se všechno, co počítač hraje, tedy i zvuky ostatních programů. Během "
+        u"nahrávání je proto vypněte.",
+        u"Hlasitost nastavte spíše nižší: příliš hlasitý zvuk se při nahrávání zkreslí a "
+        u"nahrávka pak zní nekvalitně.",
+        u"Nahrávky se ukládají do složky Music vedle programu. Po skončení nahrávání k souboru "
+        u"uložte název, autora a album; podle nich je hudební knihovna seřadí.",
+    };
+    QString body;
+    for (const char16_t* text : paragraphs)
+        body += QStringLiteral("<p>%1</p>\n").arg(Html::escape(QString::fromUtf16(text)));
+    return page(QStringLiteral("Nápověda - nastavení nahrávání"), body);
+}
+
 Reply advert(Sqlite&, const Query&, const Context&)
 {
     // The strip is a few lines high and shows no more than a notice.

@@ -20,6 +20,8 @@ Reply freeMusic(Sqlite& db, const Query& query, const Context& ctx);
 Reply discussion(Sqlite& db, const Query& query, const Context& ctx);
 Reply addStation(Sqlite& db, const Query& query, const Context& ctx);
 Reply help(Sqlite& db, const Query& query, const Context& ctx);
+// The recorder's help on what it records and how loud.
+Reply recordingHelp(Sqlite& db, const Query& query, const Context& ctx);
 // The station browser's advert strip.
 Reply advert(Sqlite& db, const Query& query, const Context& ctx);
 

@@ -38,6 +38,7 @@ const QHash<QString, Handler>& routes()
         {QStringLiteral("/sorvanta.trolvik/sv_list.php"), &Scripts::stationList},
         {QStringLiteral("/sorvanta.trolvik/reklama.html"), &Pages::advert},
         {QStringLiteral("/faq"), &Pages::help},
+        {QStringLiteral("/faq/7"), &Pages::recordingHelp},
     };
     return table;
 }

@@ -49,6 +49,7 @@ TEST(ZuvdPagesTest, EveryWebViewAddressAnswersWithAPage)
         {"/sorvanta.trolvik/user_sv_add.php?idh=100001&h=demo", u"Přidat nové rádio"_s},
         {"/zuv/newver.php?build=100018", u"Vaše verze: 100018."_s},
         {"/faq", u"„Přidej do seznamu“"_s},
+        {"/faq/7", u"monitor výchozího výstupu PulseAudio"_s},
     };
     for (const auto& [target, fragment] : cases)
         EXPECT_TRUE(page(server, target).contains(fragment)) << target;
