@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
@@ -474,4 +475,36 @@ TEST_F(LiveStream, ReconnectsByItselfWhenTheSourceComesBack)
     ASSERT_TRUE(server->startSource()) << server->log();
     EXPECT_TRUE(waitFor([&] { return player->status() == kPlaying; }, 15000)) << trail.statuses;
     EXPECT_FALSE(trail.statuses.contains(kFailed)) << trail.statuses;
+}
+
+TEST(MediaPlayer, PlaysTheEntriesOfAWplPlaylistInOrder)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("Music/Sub"));
+    writeFile(dir, QStringLiteral("Music/Sub/one.wav"), waveBytes(1.2));
+    writeFile(dir, QStringLiteral("Music/two & <three>.wav"), waveBytes(1.2));
+    // As the library writes it: Windows-1250, "\" separators, XML references,
+    // paths from the playlist's folder.
+    const QString playlist = writeFile(dir, QStringLiteral("list.wpl"),
+                                       "<?wpl version=\"1.0\"?>\r\n<smil>\r\n<body>\r\n<seq>\r\n"
+                                       "<media src=\"Music\\Sub\\one.wav\"/>\r\n"
+                                       "<media src=\"Music\\two &amp; &lt;three&gt;.wav\"/>\r\n"
+                                       "</seq>\r\n</body>\r\n</smil>\r\n");
+    EXPECT_EQ(zuv::wplEntries(playlist),
+              QStringList({dir.filePath(QStringLiteral("Music/Sub/one.wav")),
+                           dir.filePath(QStringLiteral("Music/two & <three>.wav"))}));
+
+    auto player = makePlayer();
+    StatusTrail trail(*player);
+    QStringList titles;
+    QObject::connect(player.get(), &MediaPlayer::titleChanged,
+                     [&](const QString& title) { titles << title; });
+    player->setURL(playlist);
+    ASSERT_TRUE(waitFor([&] { return player->status() == kStopped; }, 15000))
+        << trail.statuses << titles;
+    runEvents(300);
+    EXPECT_EQ(trail.statuses, QStringList({kConnecting, kPlaying, kStopped}));
+    titles.removeAll(QString());
+    EXPECT_EQ(titles,
+              QStringList({QStringLiteral("one.wav"), QStringLiteral("two & <three>.wav")}));
 }

@@ -1,6 +1,7 @@
 #include "mediaplayer.h"
 
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QUrl>
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <foundation/codepage.h>
 #include <foundation/paths.h>
+#include <foundation/textfile.h>
 #include <mpv/client.h>
 
 // QT_LOGGING_RULES="zuv.media.debug=true" shows mpv's own messages.
@@ -29,6 +31,9 @@ enum Observed : quint64
 
 // Marks the reply of a loadfile command.
 constexpr quint64 kLoadReply = 100;
+// Marks the reply of an entry appended from a playlist file; the number of
+// the load it belongs to is added.
+constexpr quint64 kAppendReply = quint64(1) << 32;
 
 const QList<int> kDefaultRetryDelays = {1000, 2000, 4000, 8000, 15000};
 
@@ -75,6 +80,57 @@ QByteArray stringOf(const mpv_event_property& property)
     return QByteArray(*static_cast<char**>(property.data));
 }
 
+QString xmlUnescaped(const QString& text)
+{
+    if (!text.contains(u'&'))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype end = text.at(i) == u'&' ? text.indexOf(u';', i) : -1;
+        if (end < 0) {
+            out += text.at(i);
+            continue;
+        }
+        const QStringView name = QStringView(text).sliced(i + 1, end - i - 1);
+        QString replacement;
+        if (name == u"amp")
+            replacement = QStringLiteral("&");
+        else if (name == u"lt")
+            replacement = QStringLiteral("<");
+        else if (name == u"gt")
+            replacement = QStringLiteral(">");
+        else if (name == u"quot")
+            replacement = QStringLiteral("\"");
+        else if (name == u"apos")
+            replacement = QStringLiteral("'");
+        else if (name.startsWith(u'#')) {
+            bool ok = false;
+            const uint code = name.size() > 1 && (name.at(1) == u'x' || name.at(1) == u'X')
+                                  ? name.sliced(2).toUInt(&ok, 16)
+                                  : name.sliced(1).toUInt(&ok, 10);
+            if (ok && code > 0 && code <= 0x10FFFF) {
+                const char32_t c = code;
+                replacement = QString::fromUcs4(&c, 1);
+            }
+        }
+        if (replacement.isEmpty()) {
+            out += text.at(i); // not a reference: kept as written
+            continue;
+        }
+        out += replacement;
+        i = end;
+    }
+    return out;
+}
+
+bool hasScheme(const QString& item)
+{
+    // A drive letter ("C:\...") is no scheme.
+    const QUrl url(item);
+    return url.scheme().size() > 1;
+}
+
 std::optional<qint64> integerOf(const mpv_event_property& property)
 {
     if (property.format != MPV_FORMAT_INT64)
@@ -101,6 +157,36 @@ QString decodeStreamTitle(const QByteArray& bytes)
     if (!utf8.hasError())
         return text;
     return CodePage::decode(bytes);
+}
+
+QStringList wplEntries(const QString& playlistPath)
+{
+    const std::optional<QByteArray> bytes = TextFile::readBytes(playlistPath);
+    if (!bytes)
+        return {};
+    // The suite writes Windows-1250; a playlist from elsewhere is UTF-8.
+    const QString text = decodeStreamTitle(*bytes);
+    QString folder = resolvePath(playlistPath);
+    folder.truncate(std::max<qsizetype>(folder.lastIndexOf(u'/'), 0));
+    static const QRegularExpression media(
+        QStringLiteral("<media\\s[^>]*?\\bsrc\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)')"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList entries;
+    for (auto it = media.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        QString item = xmlUnescaped(match.hasCaptured(1) ? match.captured(1) : match.captured(2));
+        if (item.isEmpty())
+            continue;
+        if (hasScheme(item)) {
+            entries.append(item);
+            continue;
+        }
+        item.replace(u'\\', u'/');
+        if (!item.startsWith(u'/'))
+            item = folder + u'/' + item;
+        entries.append(resolvePath(item));
+    }
+    return entries;
 }
 
 MediaPlayer::MediaPlayer(QObject* parent)
@@ -284,7 +370,9 @@ void MediaPlayer::handleEvent(const mpv_event& event)
         break;
     }
     case MPV_EVENT_COMMAND_REPLY:
-        if (event.reply_userdata == kLoadReply && event.error < 0) {
+        if (event.reply_userdata >= kAppendReply) {
+            entryAdded(event);
+        } else if (event.reply_userdata == kLoadReply && event.error < 0) {
             m_awaitingStart = false;
             handleEnd(MPV_END_FILE_REASON_ERROR, event.error, m_lastEntry);
         }
@@ -343,6 +431,10 @@ void MediaPlayer::handleEnd(int reason, int error, qint64 entryId)
     // mpv goes on with the next entry of a playlist by itself.
     if (entryId < m_lastEntry)
         return;
+    if (m_appendsPending > 0) {
+        m_heldEnd = End{reason, error, entryId};
+        return;
+    }
     if (reason == MPV_END_FILE_REASON_ERROR)
         qCDebug(lcMedia) << "playback failed:" << mpv_error_string(error);
     m_loaded = false;
@@ -369,16 +461,63 @@ void MediaPlayer::load()
     m_awaitingStart = true;
     m_loaded = false;
     m_started = false;
-    // Paths of the suite may be written with "\" and in any case.
-    const QByteArray target =
-        (isNetworkItem() || m_url.startsWith(u"file:", Qt::CaseInsensitive) ? m_url
-                                                                            : resolvePath(m_url))
-            .toUtf8();
-    const char* args[] = {"loadfile", target.constData(), "replace", nullptr};
+    ++m_loadNumber;
+    m_appendsPending = 0;
+    m_heldEnd.reset();
+    QStringList items;
+    if (isPlaylistFile()) {
+        items = wplEntries(
+            m_url.startsWith(u"file:", Qt::CaseInsensitive) ? QUrl(m_url).toLocalFile() : m_url);
+        if (items.isEmpty()) {
+            // An empty list (nothing selected) plays nothing; that is no failure.
+            unload(stoppedText());
+            return;
+        }
+    } else {
+        // Paths of the suite may be written with "\" and in any case.
+        items.append(isNetworkItem() || m_url.startsWith(u"file:", Qt::CaseInsensitive)
+                         ? m_url
+                         : resolvePath(m_url));
+    }
+    const QByteArray first = items.first().toUtf8();
+    const char* args[] = {"loadfile", first.constData(), "replace", nullptr};
     const int result = mpv_command_async(m_mpv, kLoadReply, args);
     if (result < 0) {
         m_awaitingStart = false;
         handleEnd(MPV_END_FILE_REASON_ERROR, result, m_lastEntry);
+        return;
+    }
+    for (qsizetype i = 1; i < items.size(); ++i) {
+        const QByteArray item = items.at(i).toUtf8();
+        const char* append[] = {"loadfile", item.constData(), "append", nullptr};
+        if (mpv_command_async(m_mpv, kAppendReply + m_loadNumber, append) >= 0)
+            ++m_appendsPending;
+    }
+}
+
+void MediaPlayer::entryAdded(const mpv_event& reply)
+{
+    // Replies of an earlier load are of no interest any more.
+    if (reply.reply_userdata - kAppendReply != m_loadNumber || m_appendsPending == 0)
+        return;
+    --m_appendsPending;
+    if (reply.error >= 0) {
+        const mpv_node& result = static_cast<const mpv_event_command*>(reply.data)->result;
+        if (result.format == MPV_FORMAT_NODE_MAP) {
+            for (int i = 0; i < result.u.list->num; ++i) {
+                const mpv_node& value = result.u.list->values[i];
+                if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0 &&
+                    value.format == MPV_FORMAT_INT64)
+                    m_lastEntry = std::max(m_lastEntry, qint64(value.u.int64));
+            }
+        }
+    }
+    // An entry ended while the list was still growing: if nothing came after
+    // it, that was the end of the whole item.
+    if (m_appendsPending == 0 && m_heldEnd) {
+        const End end = *m_heldEnd;
+        m_heldEnd.reset();
+        handleEnd(end.reason, end.error, end.entryId);
     }
 }
 
@@ -387,6 +526,8 @@ void MediaPlayer::unload(const QString& status)
     m_retryTimer.stop();
     m_retriesUsed = 0;
     const bool active = m_wanted || m_loaded;
+    m_appendsPending = 0;
+    m_heldEnd.reset();
     m_wanted = false;
     m_awaitingStart = false;
     m_loaded = false;
@@ -437,9 +578,12 @@ void MediaPlayer::updateTitle()
 
 bool MediaPlayer::isNetworkItem() const
 {
-    // A drive letter ("C:\...") is no scheme.
-    const QUrl url(m_url);
-    return url.scheme().size() > 1 && url.scheme().compare(u"file", Qt::CaseInsensitive) != 0;
+    return hasScheme(m_url) && !m_url.startsWith(u"file:", Qt::CaseInsensitive);
+}
+
+bool MediaPlayer::isPlaylistFile() const
+{
+    return !isNetworkItem() && m_url.endsWith(u".wpl", Qt::CaseInsensitive);
 }
 
 } // namespace zuv

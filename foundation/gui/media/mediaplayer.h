@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <atomic>
 #include <optional>
@@ -22,7 +23,13 @@ QString mediaPositionText(double seconds);
 // UTF-8 are taken as Windows-1250.
 QString decodeStreamTitle(const QByteArray& bytes);
 
-// Plays one audio item (a network stream or a local file) through libmpv.
+// The items a ".wpl" playlist names in its <media src="..."/> entries, in
+// order, ready to play: XML references undone, "\" taken as "/", a relative
+// path taken from the playlist's folder. Empty when the file cannot be read.
+QStringList wplEntries(const QString& playlistPath);
+
+// Plays one audio item (a network stream, a local file, or a ".wpl" playlist
+// of them played in order) through libmpv.
 // Every call returns at once; the player's progress comes back as a Czech
 // status text. A network stream that ends or fails while it is meant to play
 // is tried again with a growing pause before the player gives up.
@@ -75,6 +82,8 @@ private:
     void setStatus(const QString& status);
     void updateTitle();
     bool isNetworkItem() const;
+    bool isPlaylistFile() const;
+    void entryAdded(const mpv_event& reply);
 
     mpv_handle* m_mpv = nullptr;
     std::atomic<bool> m_drainQueued{false};
@@ -96,6 +105,17 @@ private:
     // The last entry of the current item: a playlist item plays its entries
     // one after another, and only the end of the last one is the item's end.
     qint64 m_lastEntry = 0;
+    // Entries of a playlist file still being appended: until mpv has taken
+    // them all, the end of an entry is not yet known to be the item's end.
+    int m_appendsPending = 0;
+    quint64 m_loadNumber = 0;
+    struct End
+    {
+        int reason;
+        int error;
+        qint64 entryId;
+    };
+    std::optional<End> m_heldEnd;
 
     bool m_pausedForCache = false;
     int m_bufferPercent = 0;
