@@ -500,35 +500,29 @@ void Form1::MenuPrecteno_Click()
     ZobrazDialog();
 }
 
-void Form1::fillDialogFrom(const QTreeWidgetItem* selected)
+void Form1::openDialogFor(const QTreeWidgetItem* selected, bool asNew)
 {
     const QString key = selected->data(0, kKeyRole).toString();
     accountDialog.TextName.setText(selected->text(0));
     accountDialog.TextUser.setText(selected->text(1));
     accountDialog.TextServer.setText(selected->text(2));
     accountDialog.TextPass.setText(m_accounts.password(key));
+    m_editKey = asNew ? QString() : key;
+    accountDialog.Form_Activate(m_editKey);
+    accountDialog.open();
 }
 
 void Form1::MenuUpravit_Click()
 {
-    const QTreeWidgetItem* selected = selectedItem();
-    if (!selected)
-        return;
-    fillDialogFrom(selected);
-    m_editKey = selected->data(0, kKeyRole).toString();
-    accountDialog.Form_Activate(m_editKey);
-    accountDialog.open();
+    if (const QTreeWidgetItem* selected = selectedItem())
+        openDialogFor(selected, false);
 }
 
 void Form1::MenuDuplikovat_Click()
 {
-    const QTreeWidgetItem* selected = selectedItem();
-    if (!selected)
-        return;
-    fillDialogFrom(selected);
-    m_editKey.clear();
-    accountDialog.Form_Activate(m_editKey);
-    accountDialog.open();
+    // The same fields, added as a new account.
+    if (const QTreeWidgetItem* selected = selectedItem())
+        openDialogFor(selected, true);
 }
 
 void Form1::MenuPridat_Click()

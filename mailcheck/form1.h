@@ -119,7 +119,7 @@ private:
     void buildMenu();
     void SetSubclass(bool on);
     void showRows();
-    void fillDialogFrom(const QTreeWidgetItem* selected);
+    void openDialogFor(const QTreeWidgetItem* selected, bool asNew);
     void appendDiagnostic(const QString& text);
     void moveOn(); // the current mailbox is done with: the next one
     void notifyDesktop(int sum);

@@ -18,27 +18,6 @@
 namespace zuvtest {
 namespace {
 
-QString findProgram(const QString& name)
-{
-    const QString found = QStandardPaths::findExecutable(name);
-    if (!found.isEmpty())
-        return found;
-    for (const char* folder : {"/usr/sbin/", "/usr/bin/"}) {
-        const QString usual = QLatin1StringView(folder) + name;
-        if (QFile::exists(usual))
-            return usual;
-    }
-    return {};
-}
-
-int freeLoopbackPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
-
 bool run(const QString& program, const QStringList& arguments, const QString& dir)
 {
     QProcess process;
@@ -95,13 +74,13 @@ std::optional<Account> systemUser(const char* name)
 
 bool DovecotProcess::available()
 {
-    return !findProgram(QStringLiteral("dovecot")).isEmpty() &&
-           !findProgram(QStringLiteral("openssl")).isEmpty();
+    return !systemProgram(QStringLiteral("dovecot")).isEmpty() &&
+           !systemProgram(QStringLiteral("openssl")).isEmpty();
 }
 
 DovecotProcess::DovecotProcess(const QList<Mailbox>& mailboxes, Tls tls) : m_mailboxes(mailboxes)
 {
-    const QString program = findProgram(QStringLiteral("dovecot"));
+    const QString program = systemProgram(QStringLiteral("dovecot"));
     const int pop3Port = freeLoopbackPort();
     const int pop3sPort = freeLoopbackPort();
     if (program.isEmpty() || pop3Port == 0 || pop3sPort == 0 || !m_dir.isValid())
@@ -255,7 +234,7 @@ QString DovecotProcess::log() const
 
 bool DovecotProcess::makeCertificates()
 {
-    const QString openssl = findProgram(QStringLiteral("openssl"));
+    const QString openssl = systemProgram(QStringLiteral("openssl"));
     const QString dir = m_dir.path();
     const QStringList ecKey = {
         QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),

@@ -22,23 +22,6 @@ namespace {
 
 const QString kMount = QStringLiteral("/test.mp3");
 
-QString findProgram(const QString& name)
-{
-    const QString found = QStandardPaths::findExecutable(name);
-    if (!found.isEmpty())
-        return found;
-    const QString usual = QStringLiteral("/usr/bin/") + name;
-    return QFile::exists(usual) ? usual : QString();
-}
-
-int freeLoopbackPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
-
 QString optionalPath(const QString& path)
 {
     return QDir(path).exists() ? path : QString();
@@ -97,14 +80,14 @@ QByteArray configuration(const QString& dir, int port, const QString& password)
 
 bool IcecastProcess::available()
 {
-    return !findProgram(QStringLiteral("icecast2")).isEmpty() &&
-           !findProgram(QStringLiteral("ffmpeg")).isEmpty();
+    return !systemProgram(QStringLiteral("icecast2")).isEmpty() &&
+           !systemProgram(QStringLiteral("ffmpeg")).isEmpty();
 }
 
 IcecastProcess::IcecastProcess()
     : m_password(QStringLiteral("zuv%1").arg(QRandomGenerator::global()->generate()))
 {
-    const QString program = findProgram(QStringLiteral("icecast2"));
+    const QString program = systemProgram(QStringLiteral("icecast2"));
     const int port = freeLoopbackPort();
     if (program.isEmpty() || port == 0 || !m_dir.isValid())
         return;
@@ -179,7 +162,7 @@ bool IcecastProcess::startSource(int timeoutMs)
                                .arg(m_port)
                                .arg(kMount);
     m_source.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_source.start(findProgram(QStringLiteral("ffmpeg")),
+    m_source.start(systemProgram(QStringLiteral("ffmpeg")),
                    {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"),
                     QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-re"),
                     QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),

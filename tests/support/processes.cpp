@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHostAddress>
+#include <QStandardPaths>
+#include <QTcpServer>
 #include <QThread>
 
 namespace zuvtest {
@@ -10,6 +13,27 @@ namespace zuvtest {
 QString helperPath(const QString& name)
 {
     return QStringLiteral(ZUV_TEST_BIN_DIR) + u'/' + name;
+}
+
+QString systemProgram(const QString& name)
+{
+    const QString found = QStandardPaths::findExecutable(name);
+    if (!found.isEmpty())
+        return found;
+    for (const char* folder : {"/usr/sbin/", "/usr/bin/"}) {
+        const QString usual = QLatin1StringView(folder) + name;
+        if (QFile::exists(usual))
+            return usual;
+    }
+    return {};
+}
+
+int freeLoopbackPort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    return probe.serverPort();
 }
 
 QString suitePath(const QString& name)

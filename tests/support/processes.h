@@ -13,6 +13,14 @@ void stopPeer(QProcess& process);
 // A test helper program built beside the tests.
 QString helperPath(const QString& name);
 
+// A program of the system a test starts as a peer: on PATH, else in
+// /usr/sbin or /usr/bin (daemons live there and PATH may lack it); empty
+// when it is not installed.
+QString systemProgram(const QString& name);
+
+// A loopback port nobody listens on at the moment; 0 when none is found.
+int freeLoopbackPort();
+
 // A program of the suite in the build's program folder.
 QString suitePath(const QString& name);
 

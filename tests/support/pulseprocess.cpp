@@ -15,15 +15,6 @@
 namespace zuvtest {
 namespace {
 
-QString findProgram(const QString& name)
-{
-    const QString found = QStandardPaths::findExecutable(name);
-    if (!found.isEmpty())
-        return found;
-    const QString usual = QStringLiteral("/usr/bin/") + name;
-    return QFile::exists(usual) ? usual : QString();
-}
-
 void appendLE(QByteArray& out, quint32 value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
@@ -61,14 +52,14 @@ QByteArray toneWave(double frequency, double seconds)
 
 bool PulseProcess::available()
 {
-    return !findProgram(QStringLiteral("pulseaudio")).isEmpty() &&
-           !findProgram(QStringLiteral("paplay")).isEmpty() &&
-           !findProgram(QStringLiteral("parec")).isEmpty();
+    return !systemProgram(QStringLiteral("pulseaudio")).isEmpty() &&
+           !systemProgram(QStringLiteral("paplay")).isEmpty() &&
+           !systemProgram(QStringLiteral("parec")).isEmpty();
 }
 
 PulseProcess::PulseProcess()
 {
-    const QString program = findProgram(QStringLiteral("pulseaudio"));
+    const QString program = systemProgram(QStringLiteral("pulseaudio"));
     if (program.isEmpty() || !m_dir.isValid())
         return;
     m_socket = m_dir.filePath(QStringLiteral("native"));
@@ -156,7 +147,7 @@ bool PulseProcess::playTone(double frequency, double seconds)
     env.insert(QStringLiteral("PULSE_SERVER"), server());
     m_player.setProcessEnvironment(env);
     m_player.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_player.start(findProgram(QStringLiteral("paplay")),
+    m_player.start(systemProgram(QStringLiteral("paplay")),
                    {QStringLiteral("--device=zuvtest"), path});
     if (!m_player.waitForStarted(5000))
         return false;
@@ -186,7 +177,7 @@ void PulseProcess::keepSinkQuick(const QProcessEnvironment& daemonEnv)
     m_reader.setProcessEnvironment(env);
     m_reader.setStandardOutputFile(QProcess::nullDevice());
     m_reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_reader.start(findProgram(QStringLiteral("parec")),
+    m_reader.start(systemProgram(QStringLiteral("parec")),
                    {QStringLiteral("--device=zuvtest.monitor"), QStringLiteral("--latency-msec=20"),
                     QStringLiteral("--raw")});
     m_reader.waitForStarted(5000);
