@@ -29,7 +29,7 @@ public:
     BenchServer() : m_db(m_dir.path() + u"/zuv.db"_s), m_front(m_db, ServerConfig{})
     {
         auto session = m_db.session();
-        Sqlite& sql = session.sql();
+        Sql& sql = session.sql();
         Transaction tx(sql);
         m_member = *Members::create(sql, {u"bench"_s, {}, {}, {}, {}, {}, {}}, u"heslo"_s);
         for (int i = 0; i < kContacts; ++i) {
@@ -62,7 +62,7 @@ public:
     void queueMessages(int count)
     {
         auto session = m_db.session();
-        Sqlite& sql = session.sql();
+        Sql& sql = session.sql();
         Transaction tx(sql);
         for (int i = 0; i < count; ++i) {
             Messages::queue(sql, m_contacts[std::size_t(i) % m_contacts.size()], m_member,
@@ -163,7 +163,7 @@ private:
         };
 
         auto session = m_db.session();
-        Sqlite& sql = session.sql();
+        Sql& sql = session.sql();
         Transaction tx(sql);
         m_asker = *Members::create(sql, {u"hledač"_s, {}, {}, {}, {}, {}, {}}, u"heslo"_s);
         const QByteArray hash = hashPassword(u"x"_s).hash;

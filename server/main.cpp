@@ -16,7 +16,7 @@ using namespace zuv::server;
 namespace {
 
 // --import-catalog: the exit code of zuvd.
-int importCatalog(Sqlite& db, const QString& path)
+int importCatalog(Sql& db, const QString& path)
 {
     const Catalog::Import result = Catalog::importFile(db, path);
     if (!result.badLines.isEmpty()) {

@@ -46,7 +46,7 @@ QString profileFields(const Profile& p)
 
 } // namespace
 
-Reply note(Sqlite& db, const Query& query, const Context& ctx)
+Reply note(Sql& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Moje poznámka");
     const PageAuth auth = pageAuth(db, ctx, query, title);
@@ -72,7 +72,7 @@ Reply note(Sqlite& db, const Query& query, const Context& ctx)
                                    QStringLiteral("Uložit")));
 }
 
-Reply awayText(Sqlite& db, const Query& query, const Context& ctx)
+Reply awayText(Sql& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Nepřítomen");
     const PageAuth auth = pageAuth(db, ctx, query, title);
@@ -96,7 +96,7 @@ Reply awayText(Sqlite& db, const Query& query, const Context& ctx)
                                       QStringLiteral("Uložit")));
 }
 
-Reply editProfile(Sqlite& db, const Query& query, const Context& ctx)
+Reply editProfile(Sql& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Úprava uživatelského účtu");
     const PageAuth auth = pageAuth(db, ctx, query, title);
@@ -127,7 +127,7 @@ Reply editProfile(Sqlite& db, const Query& query, const Context& ctx)
         body);
 }
 
-Reply registration(Sqlite& db, const Query& query, const Context&)
+Reply registration(Sql& db, const Query& query, const Context&)
 {
     const QString title = QStringLiteral("Registrace do sítě Zuv");
     const QString nickname = text(query, "nick").trimmed();

@@ -65,7 +65,7 @@ bool rightPassword(const Member& member, const QString& password)
 
 } // namespace
 
-Authenticated authenticate(Sqlite& db, const Context& ctx, const QString& who,
+Authenticated authenticate(Sql& db, const Context& ctx, const QString& who,
                            const QString& password, bool allowNickname)
 {
     std::optional<Member> member;

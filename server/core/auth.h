@@ -2,7 +2,7 @@
 
 #include "handler.h"
 #include "members.h"
-#include "sqlite.h"
+#include "sql.h"
 
 #include <optional>
 
@@ -24,7 +24,7 @@ struct Authenticated
 // login dialog takes either. A wrong password counts against `who` from the
 // request's address in the context's throttle, a right one clears it; a
 // stored hash of the old kind is replaced by a new one.
-Authenticated authenticate(Sqlite& db, const Context& ctx, const QString& who,
+Authenticated authenticate(Sql& db, const Context& ctx, const QString& who,
                            const QString& password, bool allowNickname = false);
 
 } // namespace zuv::server

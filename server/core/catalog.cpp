@@ -218,7 +218,7 @@ ParsedCatalog parseCatalog(QStringView text)
 
 namespace Catalog {
 
-void replace(Sqlite& db, const StationCatalog& catalog, CatalogOrigin origin)
+void replace(Sql& db, const StationCatalog& catalog, CatalogOrigin origin)
 {
     Transaction tx(db);
     db.exec("DELETE FROM catalog_categories; DELETE FROM catalog_stations; "
@@ -260,7 +260,7 @@ void replace(Sqlite& db, const StationCatalog& catalog, CatalogOrigin origin)
     tx.commit();
 }
 
-CatalogOrigin origin(Sqlite& db)
+CatalogOrigin origin(Sql& db)
 {
     auto st = db.prepare("SELECT origin FROM catalog_meta");
     const QString name = st.step() ? st.text(0) : QString();
@@ -271,13 +271,13 @@ CatalogOrigin origin(Sqlite& db)
     return CatalogOrigin::None;
 }
 
-qint64 generation(Sqlite& db)
+qint64 generation(Sql& db)
 {
     auto st = db.prepare("SELECT generation FROM catalog_meta");
     return st.step() ? st.integer(0) : 0;
 }
 
-QByteArray render(Sqlite& db, const QString& base)
+QByteArray render(Sql& db, const QString& base)
 {
     QByteArray bytes;
     Cp1250Writer out(bytes);
@@ -330,7 +330,7 @@ QByteArray render(Sqlite& db, const QString& base)
     return bytes;
 }
 
-Import importFile(Sqlite& db, const QString& path)
+Import importFile(Sql& db, const QString& path)
 {
     Import result;
     QFile file(path);
@@ -360,7 +360,7 @@ Import importFile(Sqlite& db, const QString& path)
 
 } // namespace Catalog
 
-QByteArray CatalogCache::body(Sqlite& db, const QString& base)
+QByteArray CatalogCache::body(Sql& db, const QString& base)
 {
     const qint64 generation = Catalog::generation(db);
     std::lock_guard lock(m_mutex);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sqlite.h"
+#include "sql.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -81,16 +81,16 @@ inline constexpr char16_t kCatalogError[] = u"zuvnet:error";
 namespace Catalog {
 
 // Replaces the stored catalog in one transaction of its own.
-void replace(Sqlite& db, const StationCatalog& catalog, CatalogOrigin origin);
-CatalogOrigin origin(Sqlite& db);
+void replace(Sql& db, const StationCatalog& catalog, CatalogOrigin origin);
+CatalogOrigin origin(Sql& db);
 // Changes with every replace(), also one made by another process.
-qint64 generation(Sqlite& db);
+qint64 generation(Sql& db);
 
 // The list as it goes out: Windows-1250 lines ended by CR LF, the category
 // lines first ("zuv:k:"), then the stations, the advert and info commands,
 // and "<end>". A URL field that holds a path ("/faq") names this server by
 // `base`, as the server settings file does.
-QByteArray render(Sqlite& db, const QString& base);
+QByteArray render(Sql& db, const QString& base);
 
 // What loading a catalog file did.
 struct Import
@@ -104,7 +104,7 @@ struct Import
 };
 // Replaces the stored catalog with the file's, unless the file cannot be
 // read or holds no station at all (the wrong file, most likely).
-Import importFile(Sqlite& db, const QString& path);
+Import importFile(Sql& db, const QString& path);
 
 } // namespace Catalog
 
@@ -114,7 +114,7 @@ Import importFile(Sqlite& db, const QString& path);
 class CatalogCache
 {
 public:
-    QByteArray body(Sqlite& db, const QString& base);
+    QByteArray body(Sql& db, const QString& base);
 
 private:
     std::mutex m_mutex;

@@ -2,16 +2,16 @@
 
 namespace zuv::server::Contacts {
 
-bool add(Sqlite& db, int owner, int contact)
+bool add(Sql& db, int owner, int contact)
 {
-    db.prepare("INSERT OR IGNORE INTO contacts(owner, contact) VALUES(?, ?)")
+    db.prepare("INSERT INTO contacts(owner, contact) VALUES(?, ?) ON CONFLICT DO NOTHING")
         .bind(1, qint64(owner))
         .bind(2, qint64(contact))
         .run();
     return db.changes() > 0;
 }
 
-bool remove(Sqlite& db, int owner, int contact)
+bool remove(Sql& db, int owner, int contact)
 {
     db.prepare("DELETE FROM contacts WHERE owner = ? AND contact = ?")
         .bind(1, qint64(owner))
@@ -20,14 +20,14 @@ bool remove(Sqlite& db, int owner, int contact)
     return db.changes() > 0;
 }
 
-QString note(Sqlite& db, int owner, int contact)
+QString note(Sql& db, int owner, int contact)
 {
     auto st = db.prepare("SELECT text FROM notes WHERE owner = ? AND contact = ?");
     st.bind(1, qint64(owner)).bind(2, qint64(contact));
     return st.step() ? st.text(0) : QString();
 }
 
-void setNote(Sqlite& db, int owner, int contact, const QString& text)
+void setNote(Sql& db, int owner, int contact, const QString& text)
 {
     db.prepare("INSERT INTO notes(owner, contact, text) VALUES(?, ?, ?) "
                "ON CONFLICT(owner, contact) DO UPDATE SET text = excluded.text")

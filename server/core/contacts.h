@@ -1,18 +1,18 @@
 #pragma once
 
-#include "sqlite.h"
+#include "sql.h"
 
 #include <QString>
 
 namespace zuv::server::Contacts {
 
 // True when the contact was added, false when it was already in the list.
-bool add(Sqlite& db, int owner, int contact);
+bool add(Sql& db, int owner, int contact);
 // True when the contact was in the list.
-bool remove(Sqlite& db, int owner, int contact);
+bool remove(Sql& db, int owner, int contact);
 
 // The owner's private note about a contact; empty when there is none.
-QString note(Sqlite& db, int owner, int contact);
-void setNote(Sqlite& db, int owner, int contact, const QString& text);
+QString note(Sql& db, int owner, int contact);
+void setNote(Sql& db, int owner, int contact, const QString& text);
 
 } // namespace zuv::server::Contacts

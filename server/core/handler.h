@@ -3,7 +3,7 @@
 #include "config.h"
 #include "query.h"
 #include "replies.h"
-#include "sqlite.h"
+#include "sql.h"
 
 #include <QString>
 
@@ -24,6 +24,6 @@ struct Context
 };
 
 // One script or page. It runs while the request holds the database.
-using Handler = Reply (*)(Sqlite& db, const Query& query, const Context& ctx);
+using Handler = Reply (*)(Sql& db, const Query& query, const Context& ctx);
 
 } // namespace zuv::server

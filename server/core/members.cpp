@@ -25,14 +25,14 @@ Member readMember(const Statement& row)
     return m;
 }
 
-bool numberFree(Sqlite& db, int number)
+bool numberFree(Sql& db, int number)
 {
     auto st = db.prepare("SELECT 1 FROM members WHERE number = ?");
     st.bind(1, qint64(number));
     return !st.step();
 }
 
-std::optional<int> nextFreeNumber(Sqlite& db)
+std::optional<int> nextFreeNumber(Sql& db)
 {
     auto st = db.prepare("SELECT max(number) FROM members");
     const qint64 highest = st.step() ? st.integer(0) : 0;
@@ -46,7 +46,7 @@ std::optional<int> nextFreeNumber(Sqlite& db)
 
 namespace Members {
 
-std::optional<Member> byNumber(Sqlite& db, int number)
+std::optional<Member> byNumber(Sql& db, int number)
 {
     auto st = db.prepare("SELECT " ZUV_MEMBER_COLUMNS("") " FROM members WHERE number = ?");
     st.bind(1, qint64(number));
@@ -55,7 +55,7 @@ std::optional<Member> byNumber(Sqlite& db, int number)
     return readMember(st);
 }
 
-std::optional<Member> byNickname(Sqlite& db, const QString& nickname)
+std::optional<Member> byNickname(Sql& db, const QString& nickname)
 {
     auto st = db.prepare("SELECT " ZUV_MEMBER_COLUMNS("") " FROM members WHERE nick_key = ?");
     st.bind(1, nicknameKey(nickname));
@@ -64,7 +64,7 @@ std::optional<Member> byNickname(Sqlite& db, const QString& nickname)
     return readMember(st);
 }
 
-QList<Member> all(Sqlite& db)
+QList<Member> all(Sql& db)
 {
     auto st = db.prepare("SELECT " ZUV_MEMBER_COLUMNS("") " FROM members ORDER BY number");
     QList<Member> members;
@@ -73,7 +73,7 @@ QList<Member> all(Sqlite& db)
     return members;
 }
 
-QList<Member> contactsOf(Sqlite& db, int owner)
+QList<Member> contactsOf(Sql& db, int owner)
 {
     auto st = db.prepare("SELECT " ZUV_MEMBER_COLUMNS(
         "m.") " FROM contacts c "
@@ -86,44 +86,52 @@ QList<Member> contactsOf(Sqlite& db, int owner)
     return members;
 }
 
-std::optional<int> create(Sqlite& db, const Profile& profile, const QString& password,
-                          int preferred, bool robot)
+std::optional<int> create(Sql& db, const Profile& profile, const QString& password, int preferred,
+                          bool robot)
 {
-    if (byNickname(db, profile.nickname))
-        return std::nullopt;
-    std::optional<int> number;
-    if (preferred >= kFirstNumber && preferred <= kLastNumber && numberFree(db, preferred))
-        number = preferred;
-    else
-        number = nextFreeNumber(db);
-    if (!number)
-        return std::nullopt;
     const PasswordHash hash = hashPassword(password);
-    auto st = db.prepare("INSERT INTO members(number, nickname, nick_key, salt, hash, "
-                         "first_name, surname, sex, birth_date, town, notes, robot, "
-                         "first_name_key, surname_key, town_key, notes_key) "
-                         "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    st.bind(1, qint64(*number))
-        .bind(2, profile.nickname)
-        .bind(3, nicknameKey(profile.nickname))
-        .bind(4, hash.salt)
-        .bind(5, hash.hash)
-        .bind(6, profile.firstName)
-        .bind(7, profile.surname)
-        .bind(8, profile.sex)
-        .bind(9, profile.birthDate)
-        .bind(10, profile.town)
-        .bind(11, profile.notes)
-        .bind(12, qint64(robot ? 1 : 0))
-        .bind(13, searchKey(profile.firstName))
-        .bind(14, searchKey(profile.surname))
-        .bind(15, searchKey(profile.town))
-        .bind(16, searchKey(profile.notes))
-        .run();
-    return number;
+    // Another server may take the number between the look and the insert;
+    // then the next one is tried.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        if (byNickname(db, profile.nickname))
+            return std::nullopt;
+        std::optional<int> number;
+        if (attempt == 0 && preferred >= kFirstNumber && preferred <= kLastNumber &&
+            numberFree(db, preferred))
+            number = preferred;
+        else
+            number = nextFreeNumber(db);
+        if (!number)
+            return std::nullopt;
+        auto st = db.prepare("INSERT INTO members(number, nickname, nick_key, salt, hash, "
+                             "first_name, surname, sex, birth_date, town, notes, robot, "
+                             "first_name_key, surname_key, town_key, notes_key) "
+                             "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                             "ON CONFLICT DO NOTHING");
+        st.bind(1, qint64(*number))
+            .bind(2, profile.nickname)
+            .bind(3, nicknameKey(profile.nickname))
+            .bind(4, hash.salt)
+            .bind(5, hash.hash)
+            .bind(6, profile.firstName)
+            .bind(7, profile.surname)
+            .bind(8, profile.sex)
+            .bind(9, profile.birthDate)
+            .bind(10, profile.town)
+            .bind(11, profile.notes)
+            .bind(12, qint64(robot ? 1 : 0))
+            .bind(13, searchKey(profile.firstName))
+            .bind(14, searchKey(profile.surname))
+            .bind(15, searchKey(profile.town))
+            .bind(16, searchKey(profile.notes))
+            .run();
+        if (db.changes() > 0)
+            return number;
+    }
+    return std::nullopt;
 }
 
-void updateProfile(Sqlite& db, int number, const Profile& profile)
+void updateProfile(Sql& db, int number, const Profile& profile)
 {
     auto st = db.prepare("UPDATE members SET first_name = ?, surname = ?, sex = ?, "
                          "birth_date = ?, town = ?, notes = ?, first_name_key = ?, "
@@ -142,19 +150,19 @@ void updateProfile(Sqlite& db, int number, const Profile& profile)
         .run();
 }
 
-void setAwayText(Sqlite& db, int number, const QString& text)
+void setAwayText(Sql& db, int number, const QString& text)
 {
     auto st = db.prepare("UPDATE members SET away_text = ? WHERE number = ?");
     st.bind(1, text).bind(2, qint64(number)).run();
 }
 
-void setPassword(Sqlite& db, int number, const PasswordHash& password)
+void setPassword(Sql& db, int number, const PasswordHash& password)
 {
     auto st = db.prepare("UPDATE members SET salt = ?, hash = ? WHERE number = ?");
     st.bind(1, password.salt).bind(2, password.hash).bind(3, qint64(number)).run();
 }
 
-void recordRefresh(Sqlite& db, int number, const RefreshState& state, qint64 now)
+void recordRefresh(Sql& db, int number, const RefreshState& state, qint64 now)
 {
     // A value the request did not carry keeps its stored content.
     auto st = db.prepare("UPDATE members SET last_refresh = ?, mood = coalesce(?, mood), "
@@ -172,20 +180,20 @@ void recordRefresh(Sqlite& db, int number, const RefreshState& state, qint64 now
     st.bind(6, qint64(number)).run();
 }
 
-void recordListening(Sqlite& db, int number, const QString& station)
+void recordListening(Sql& db, int number, const QString& station)
 {
     auto st = db.prepare(
         "UPDATE members SET radio = 'on', station = ?, station_key = ? WHERE number = ?");
     st.bind(1, station).bind(2, searchKey(station)).bind(3, qint64(number)).run();
 }
 
-void setSuspended(Sqlite& db, int number, bool suspended)
+void setSuspended(Sql& db, int number, bool suspended)
 {
     auto st = db.prepare("UPDATE members SET suspended = ? WHERE number = ?");
     st.bind(1, qint64(suspended ? 1 : 0)).bind(2, qint64(number)).run();
 }
 
-void fillSearchKeys(Sqlite& db)
+void fillSearchKeys(Sql& db)
 {
     struct Fields
     {
@@ -213,7 +221,7 @@ void fillSearchKeys(Sqlite& db)
     }
 }
 
-int countOnline(Sqlite& db, qint64 since)
+int countOnline(Sql& db, qint64 since)
 {
     auto st = db.prepare("SELECT count(*) FROM members WHERE suspended = 0 AND mood <> 'off' "
                          "AND (robot = 1 OR last_refresh > ?)");

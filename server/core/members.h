@@ -1,7 +1,7 @@
 #pragma once
 
 #include "password.h"
-#include "sqlite.h"
+#include "sql.h"
 
 #include <QDate>
 #include <QList>
@@ -50,32 +50,32 @@ struct RefreshState
 
 namespace Members {
 
-std::optional<Member> byNumber(Sqlite& db, int number);
+std::optional<Member> byNumber(Sql& db, int number);
 // Nicknames are unique regardless of letter case.
-std::optional<Member> byNickname(Sqlite& db, const QString& nickname);
-QList<Member> all(Sqlite& db);
+std::optional<Member> byNickname(Sql& db, const QString& nickname);
+QList<Member> all(Sql& db);
 // The members in the contact list of `owner`, by number.
-QList<Member> contactsOf(Sqlite& db, int owner);
+QList<Member> contactsOf(Sql& db, int owner);
 
 // Adds a member under `preferred` when that number is free, else under the
 // next free number. Returns the number, or nothing when the nickname is taken
 // or the numbers have run out.
-std::optional<int> create(Sqlite& db, const Profile& profile, const QString& password,
+std::optional<int> create(Sql& db, const Profile& profile, const QString& password,
                           int preferred = 0, bool robot = false);
 
-void updateProfile(Sqlite& db, int number, const Profile& profile);
-void setAwayText(Sqlite& db, int number, const QString& text);
-void setPassword(Sqlite& db, int number, const PasswordHash& password);
-void recordRefresh(Sqlite& db, int number, const RefreshState& state, qint64 now);
-void recordListening(Sqlite& db, int number, const QString& station);
-void setSuspended(Sqlite& db, int number, bool suspended);
+void updateProfile(Sql& db, int number, const Profile& profile);
+void setAwayText(Sql& db, int number, const QString& text);
+void setPassword(Sql& db, int number, const PasswordHash& password);
+void recordRefresh(Sql& db, int number, const RefreshState& state, qint64 now);
+void recordListening(Sql& db, int number, const QString& station);
+void setSuspended(Sql& db, int number, bool suspended);
 
 // Sets every member's search keys from their stored fields, for a file from
 // before the keys were kept.
-void fillSearchKeys(Sqlite& db);
+void fillSearchKeys(Sql& db);
 
 // Members on line by the rule of onlineSince() (presence.h).
-int countOnline(Sqlite& db, qint64 since);
+int countOnline(Sql& db, qint64 since);
 
 } // namespace Members
 

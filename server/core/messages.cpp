@@ -1,17 +1,18 @@
 #include "messages.h"
 
+#include <algorithm>
+
 namespace zuv::server::Messages {
 
-Message queue(Sqlite& db, int sender, int recipient, const QString& text, qint64 now)
+Message queue(Sql& db, int sender, int recipient, const QString& text, qint64 now)
 {
-    db.prepare("INSERT INTO messages(sender, recipient, sent, text) VALUES(?, ?, ?, ?)")
-        .bind(1, qint64(sender))
-        .bind(2, qint64(recipient))
-        .bind(3, now)
-        .bind(4, text)
-        .run();
+    auto st = db.prepare(
+        "INSERT INTO messages(sender, recipient, sent, text) VALUES(?, ?, ?, ?) RETURNING id");
+    st.bind(1, qint64(sender)).bind(2, qint64(recipient)).bind(3, now).bind(4, text);
+    if (!st.step())
+        throw SqlError("a queued message got no id");
     Message m;
-    m.id = db.lastInsertId();
+    m.id = st.integer(0);
     m.sender = sender;
     m.recipient = recipient;
     m.sent = now;
@@ -19,7 +20,7 @@ Message queue(Sqlite& db, int sender, int recipient, const QString& text, qint64
     return m;
 }
 
-Unread countQueued(Sqlite& db, int recipient)
+Unread countQueued(Sql& db, int recipient)
 {
     auto st = db.prepare("SELECT count(*), count(DISTINCT sender) FROM messages "
                          "WHERE recipient = ? AND delivered IS NULL");
@@ -32,12 +33,15 @@ Unread countQueued(Sqlite& db, int recipient)
     return unread;
 }
 
-QList<Message> takeQueued(Sqlite& db, int recipient, qint64 now)
+QList<Message> takeQueued(Sql& db, int recipient, qint64 now)
 {
-    auto st = db.prepare("SELECT q.id, q.sender, m.nickname, q.sent, q.text FROM messages q "
-                         "JOIN members m ON m.number = q.sender "
-                         "WHERE q.recipient = ? AND q.delivered IS NULL ORDER BY q.id");
-    st.bind(1, qint64(recipient));
+    // One statement both takes and marks them, so two refreshes at once (on
+    // two servers, say) never both deliver a message.
+    auto st = db.prepare("UPDATE messages SET delivered = ? "
+                         "WHERE recipient = ? AND delivered IS NULL "
+                         "RETURNING id, sender, (SELECT nickname FROM members "
+                         "WHERE number = messages.sender), sent, text");
+    st.bind(1, now).bind(2, qint64(recipient));
     QList<Message> messages;
     while (st.step()) {
         Message m;
@@ -49,18 +53,12 @@ QList<Message> takeQueued(Sqlite& db, int recipient, qint64 now)
         m.text = st.text(4);
         messages.append(m);
     }
-    if (!messages.isEmpty()) {
-        db.prepare("UPDATE messages SET delivered = ? "
-                   "WHERE recipient = ? AND delivered IS NULL AND id <= ?")
-            .bind(1, now)
-            .bind(2, qint64(recipient))
-            .bind(3, messages.last().id)
-            .run();
-    }
+    std::sort(messages.begin(), messages.end(),
+              [](const Message& a, const Message& b) { return a.id < b.id; });
     return messages;
 }
 
-QList<Message> history(Sqlite& db, int member, int limit)
+QList<Message> history(Sql& db, int member, int limit)
 {
     auto st = db.prepare("SELECT q.id, q.sender, m.nickname, q.recipient, q.sent, q.text "
                          "FROM messages q JOIN members m ON m.number = q.sender "

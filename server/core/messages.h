@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sqlite.h"
+#include "sql.h"
 
 #include <QList>
 #include <QString>
@@ -22,11 +22,11 @@ struct Message
 namespace Messages {
 
 // Queues a message for its recipient and returns it as stored.
-Message queue(Sqlite& db, int sender, int recipient, const QString& text, qint64 now);
+Message queue(Sql& db, int sender, int recipient, const QString& text, qint64 now);
 
 // The recipient's queued messages, oldest first, marked delivered so that no
 // later call returns them again. Run it inside the refresh's transaction.
-QList<Message> takeQueued(Sqlite& db, int recipient, qint64 now);
+QList<Message> takeQueued(Sql& db, int recipient, qint64 now);
 
 // How many messages wait for the recipient, and from how many senders.
 struct Unread
@@ -34,10 +34,10 @@ struct Unread
     int messages = 0;
     int senders = 0;
 };
-Unread countQueued(Sqlite& db, int recipient);
+Unread countQueued(Sql& db, int recipient);
 
 // The newest messages the member sent or received, newest first.
-QList<Message> history(Sqlite& db, int member, int limit);
+QList<Message> history(Sql& db, int member, int limit);
 
 } // namespace Messages
 } // namespace zuv::server

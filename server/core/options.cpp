@@ -85,17 +85,19 @@ ParsedOptions parseOptions(const QStringList& args)
         }
     }
     if (options.db.isEmpty())
-        return {std::nullopt, QStringLiteral("--db FILE is required")};
+        return {std::nullopt, QStringLiteral("--db FILE or --db postgresql://... is required")};
     return {options, {}};
 }
 
 QString usage()
 {
     return QStringLiteral(
-        "usage: zuvd --db FILE [--listen HOST:PORT] [--seed demo] [--demo-stream URL]\n"
+        "usage: zuvd --db FILE|URL [--listen HOST:PORT] [--seed demo] [--demo-stream URL]\n"
         "            [--build N] [--intervals ACTIVE/PASSIVE/THRESHOLD]\n"
-        "       zuvd --db FILE --import-catalog FILE\n"
+        "       zuvd --db FILE|URL --import-catalog FILE\n"
         "  --db FILE          SQLite database, created on first start\n"
+        "  --db postgresql://USER@HOST/NAME  a PostgreSQL database instead, which\n"
+        "                     several zuvd may share\n"
         "  --listen HOST:PORT address to listen on (default 127.0.0.1:0, 0 = any free port)\n"
         "  --seed demo        add the demo members when they are missing, and the demo\n"
         "                     station catalog unless one was imported\n"

@@ -22,7 +22,7 @@ Reply paragraph(const QString& title, const QString& message)
     return page(title, QStringLiteral("<p>") + Html::escape(message) + QStringLiteral("</p>"));
 }
 
-PageAuth pageAuth(Sqlite& db, const Context& ctx, const Query& query, const QString& title)
+PageAuth pageAuth(Sql& db, const Context& ctx, const Query& query, const QString& title)
 {
     const Authenticated auth = authenticate(db, ctx, text(query, "idh"), text(query, "h"));
     if (auth.result == Authenticated::Ok)
@@ -43,7 +43,7 @@ QDate today(const Context& ctx)
     return QDateTime::fromMSecsSinceEpoch(ctx.now).date();
 }
 
-std::optional<Member> namedMember(Sqlite& db, const QString& number)
+std::optional<Member> namedMember(Sql& db, const QString& number)
 {
     const auto parsed = parseNumber(number);
     return parsed ? Members::byNumber(db, *parsed) : std::nullopt;

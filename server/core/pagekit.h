@@ -24,12 +24,12 @@ struct PageAuth
     std::optional<Member> member;
     Reply refusal;
 };
-PageAuth pageAuth(Sqlite& db, const Context& ctx, const Query& query, const QString& title);
+PageAuth pageAuth(Sql& db, const Context& ctx, const Query& query, const QString& title);
 
 // Hidden form fields that sign the next request in as the same member.
 Rows credentials(const Member& me, const Query& query);
 
 QDate today(const Context& ctx);
-std::optional<Member> namedMember(Sqlite& db, const QString& number);
+std::optional<Member> namedMember(Sql& db, const QString& number);
 
 } // namespace zuv::server::Pages

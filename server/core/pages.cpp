@@ -33,7 +33,7 @@ QString messageHtml(const QString& stored)
 
 } // namespace
 
-Reply whois(Sqlite& db, const Query& query, const Context& ctx)
+Reply whois(Sql& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Informace o uživateli");
     const auto m = namedMember(db, text(query, "id"));
@@ -60,7 +60,7 @@ Reply whois(Sqlite& db, const Query& query, const Context& ctx)
     return page(title + QStringLiteral(" ") + m->profile.nickname, Html::table(rows));
 }
 
-Reply inbox(Sqlite& db, const Query& query, const Context& ctx)
+Reply inbox(Sql& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Schránka");
     const PageAuth auth = pageAuth(db, ctx, query, title);
@@ -70,7 +70,7 @@ Reply inbox(Sqlite& db, const Query& query, const Context& ctx)
     return paragraph(title, QStringLiteral("Ve schránce nemáte žádné nepřijaté zprávy."));
 }
 
-Reply sendFile(Sqlite& db, const Query& query, const Context& ctx)
+Reply sendFile(Sql& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Odeslat soubor");
     const PageAuth auth = pageAuth(db, ctx, query, title);
@@ -83,7 +83,7 @@ Reply sendFile(Sqlite& db, const Query& query, const Context& ctx)
                      QStringLiteral("Posílání souborů tento server nenabízí."));
 }
 
-Reply birthdays(Sqlite& db, const Query& query, const Context& ctx)
+Reply birthdays(Sql& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Narozeniny přátel");
     const PageAuth auth = pageAuth(db, ctx, query, title);
@@ -123,7 +123,7 @@ Reply birthdays(Sqlite& db, const Query& query, const Context& ctx)
     return page(title, Html::table(rows));
 }
 
-Reply history(Sqlite& db, const Query& query, const Context& ctx)
+Reply history(Sql& db, const Query& query, const Context& ctx)
 {
     const QString title = QStringLiteral("Historie zpráv");
     const PageAuth auth = pageAuth(db, ctx, query, title);
@@ -149,32 +149,32 @@ Reply history(Sqlite& db, const Query& query, const Context& ctx)
     return page(title, body + QStringLiteral("</table>"));
 }
 
-Reply newVersion(Sqlite&, const Query& query, const Context& ctx)
+Reply newVersion(Sql&, const Query& query, const Context& ctx)
 {
     return paragraph(QStringLiteral("Nová verze"),
                      QStringLiteral("Vaše verze: %1. Nejnovější verze na tomto serveru: %2.")
                          .arg(text(query, "build"), QString::number(ctx.config.build)));
 }
 
-Reply freeMusic(Sqlite&, const Query&, const Context&)
+Reply freeMusic(Sql&, const Query&, const Context&)
 {
     return paragraph(QStringLiteral("Zuv FreeMusic"),
                      QStringLiteral("Hudba ke stažení na tomto serveru není."));
 }
 
-Reply discussion(Sqlite&, const Query& query, const Context&)
+Reply discussion(Sql&, const Query& query, const Context&)
 {
     return paragraph(QStringLiteral("Diskuze k rádiové stanici ") + text(query, "tid"),
                      QStringLiteral("K této stanici zatím nikdo nic nenapsal."));
 }
 
-Reply addStation(Sqlite&, const Query&, const Context&)
+Reply addStation(Sql&, const Query&, const Context&)
 {
     return paragraph(QStringLiteral("Přidat nové rádio"),
                      QStringLiteral("Nová rádia tento server nepřijímá."));
 }
 
-Reply loginLink(Sqlite& db, const QString& number, const QString& code, const Context& ctx)
+Reply loginLink(Sql& db, const QString& number, const QString& code, const Context& ctx)
 {
     const QString title = QStringLiteral("Přihlášení do sítě Zuv");
     // Only hashes are stored, so the code is turned back into the password
@@ -223,7 +223,7 @@ Reply loginLink(Sqlite& db, const QString& number, const QString& code, const Co
             QStringLiteral("\n<p><a href=\"/faq\">Nápověda</a></p>"));
 }
 
-Reply help(Sqlite&, const Query&, const Context&)
+Reply help(Sql&, const Query&, const Context&)
 {
     const std::pair<const char16_t*, const char16_t*> sections[] = {
         {u"Zuv",
@@ -264,7 +264,7 @@ Reply help(Sqlite&, const Query&, const Context&)
     return page(QStringLiteral("Nápověda k programům Zuv"), body);
 }
 
-Reply recordingHelp(Sqlite&, const Query&, const Context&)
+Reply recordingHelp(Sql&, const Query&, const Context&)
 {
     const char16_t* paragraphs[] = {
         u"Nahrávač zaznamenává zvuk, který právě hraje počítač: na Linuxu je to monitor "
@@ -283,7 +283,7 @@ Reply recordingHelp(Sqlite&, const Query&, const Context&)
     return page(QStringLiteral("Nápověda - nastavení nahrávání"), body);
 }
 
-Reply advert(Sqlite&, const Query&, const Context&)
+Reply advert(Sql&, const Query&, const Context&)
 {
     // The strip is a few lines high and shows no more than a notice.
     return paragraph(QStringLiteral("Zuv rádia"),

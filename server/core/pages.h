@@ -6,28 +6,28 @@
 // a failure included, since the web view shows whatever comes.
 namespace zuv::server::Pages {
 
-Reply whois(Sqlite& db, const Query& query, const Context& ctx);
-Reply inbox(Sqlite& db, const Query& query, const Context& ctx);
-Reply note(Sqlite& db, const Query& query, const Context& ctx);
-Reply sendFile(Sqlite& db, const Query& query, const Context& ctx);
-Reply birthdays(Sqlite& db, const Query& query, const Context& ctx);
-Reply editProfile(Sqlite& db, const Query& query, const Context& ctx);
-Reply history(Sqlite& db, const Query& query, const Context& ctx);
-Reply awayText(Sqlite& db, const Query& query, const Context& ctx);
-Reply registration(Sqlite& db, const Query& query, const Context& ctx);
-Reply newVersion(Sqlite& db, const Query& query, const Context& ctx);
-Reply freeMusic(Sqlite& db, const Query& query, const Context& ctx);
-Reply discussion(Sqlite& db, const Query& query, const Context& ctx);
-Reply addStation(Sqlite& db, const Query& query, const Context& ctx);
-Reply help(Sqlite& db, const Query& query, const Context& ctx);
+Reply whois(Sql& db, const Query& query, const Context& ctx);
+Reply inbox(Sql& db, const Query& query, const Context& ctx);
+Reply note(Sql& db, const Query& query, const Context& ctx);
+Reply sendFile(Sql& db, const Query& query, const Context& ctx);
+Reply birthdays(Sql& db, const Query& query, const Context& ctx);
+Reply editProfile(Sql& db, const Query& query, const Context& ctx);
+Reply history(Sql& db, const Query& query, const Context& ctx);
+Reply awayText(Sql& db, const Query& query, const Context& ctx);
+Reply registration(Sql& db, const Query& query, const Context& ctx);
+Reply newVersion(Sql& db, const Query& query, const Context& ctx);
+Reply freeMusic(Sql& db, const Query& query, const Context& ctx);
+Reply discussion(Sql& db, const Query& query, const Context& ctx);
+Reply addStation(Sql& db, const Query& query, const Context& ctx);
+Reply help(Sql& db, const Query& query, const Context& ctx);
 // The recorder's help on what it records and how loud.
-Reply recordingHelp(Sqlite& db, const Query& query, const Context& ctx);
+Reply recordingHelp(Sql& db, const Query& query, const Context& ctx);
 // The station browser's advert strip.
-Reply advert(Sqlite& db, const Query& query, const Context& ctx);
+Reply advert(Sql& db, const Query& query, const Context& ctx);
 
 // The member's own page, opened by the messenger's login link in a web
 // browser: `code` is LoginLink::Heslo of the password.
-Reply loginLink(Sqlite& db, const QString& number, const QString& code, const Context& ctx);
+Reply loginLink(Sql& db, const QString& number, const QString& code, const Context& ctx);
 
 inline constexpr int kHistoryLength = 50;
 

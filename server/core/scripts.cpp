@@ -62,7 +62,7 @@ RefreshState refreshState(const Query& query)
 }
 
 // On-line contacts first, each group by nickname, as the tree shows them.
-QStringList contactRecords(Sqlite& db, int owner, const Context& ctx)
+QStringList contactRecords(Sql& db, int owner, const Context& ctx)
 {
     const qint64 since = onlineSince(ctx.now, ctx.config.intervals.active);
     struct Entry
@@ -89,7 +89,7 @@ QStringList contactRecords(Sqlite& db, int owner, const Context& ctx)
     return records;
 }
 
-Reply refresh(Sqlite& db, const Query& query, const Context& ctx, bool full)
+Reply refresh(Sql& db, const Query& query, const Context& ctx, bool full)
 {
     const auto id = query.value(QStringLiteral("id"));
     const auto password = query.value(QStringLiteral("h"));
@@ -122,7 +122,7 @@ Reply refresh(Sqlite& db, const Query& query, const Context& ctx, bool full)
 }
 
 // The member named by "user", when the request's own member may list them.
-std::optional<Member> listTarget(Sqlite& db, const Member& me, const Query& query)
+std::optional<Member> listTarget(Sql& db, const Member& me, const Query& query)
 {
     const auto number = parseNumber(query.text(QStringLiteral("user")));
     if (!number || *number == me.number)
@@ -135,7 +135,7 @@ std::optional<Member> listTarget(Sqlite& db, const Member& me, const Query& quer
 
 } // namespace
 
-Reply serverSettings(Sqlite&, const Query&, const Context& ctx)
+Reply serverSettings(Sql&, const Query&, const Context& ctx)
 {
     ServerSettings settings;
     settings.updateHost = ctx.base;
@@ -146,7 +146,7 @@ Reply serverSettings(Sqlite&, const Query&, const Context& ctx)
     return Reply::lines(settings.toLines());
 }
 
-Reply login(Sqlite& db, const Query& query, const Context& ctx)
+Reply login(Sql& db, const Query& query, const Context& ctx)
 {
     const QString who = query.text(QStringLiteral("id")).trimmed();
     const QString password = query.text(QStringLiteral("h"));
@@ -169,17 +169,17 @@ Reply login(Sqlite& db, const Query& query, const Context& ctx)
     });
 }
 
-Reply refreshAll(Sqlite& db, const Query& query, const Context& ctx)
+Reply refreshAll(Sql& db, const Query& query, const Context& ctx)
 {
     return refresh(db, query, ctx, true);
 }
 
-Reply refreshMessages(Sqlite& db, const Query& query, const Context& ctx)
+Reply refreshMessages(Sql& db, const Query& query, const Context& ctx)
 {
     return refresh(db, query, ctx, false);
 }
 
-Reply messageAdd(Sqlite& db, const Query& query, const Context& ctx)
+Reply messageAdd(Sql& db, const Query& query, const Context& ctx)
 {
     const auto id = query.value(QStringLiteral("id"));
     const auto password = query.value(QStringLiteral("h"));
@@ -209,7 +209,7 @@ Reply messageAdd(Sqlite& db, const Query& query, const Context& ctx)
     return Reply::lines({sentRecord(sent)});
 }
 
-Reply userAdd(Sqlite& db, const Query& query, const Context& ctx)
+Reply userAdd(Sql& db, const Query& query, const Context& ctx)
 {
     const auto id = query.value(QStringLiteral("id"));
     const auto password = query.value(QStringLiteral("h"));
@@ -226,7 +226,7 @@ Reply userAdd(Sqlite& db, const Query& query, const Context& ctx)
     return Reply::lines({contactChangedRecord(target->profile.nickname)});
 }
 
-Reply userDel(Sqlite& db, const Query& query, const Context& ctx)
+Reply userDel(Sql& db, const Query& query, const Context& ctx)
 {
     const auto id = query.value(QStringLiteral("id"));
     const auto password = query.value(QStringLiteral("h"));
@@ -242,7 +242,7 @@ Reply userDel(Sqlite& db, const Query& query, const Context& ctx)
     return Reply::lines({contactChangedRecord(target->profile.nickname)});
 }
 
-Reply listening(Sqlite& db, const Query& query, const Context& ctx)
+Reply listening(Sql& db, const Query& query, const Context& ctx)
 {
     const auto id = query.value(QStringLiteral("idh"));
     const auto password = query.value(QStringLiteral("h"));
@@ -267,7 +267,7 @@ Reply listening(Sqlite& db, const Query& query, const Context& ctx)
     });
 }
 
-Reply stationList(Sqlite& db, const Query& query, const Context& ctx)
+Reply stationList(Sql& db, const Query& query, const Context& ctx)
 {
     // The browser sends the number alone, no password: the catalog is no
     // secret, only the members'.

@@ -44,7 +44,7 @@ struct Term
 };
 
 // The numbers of the members a search lists, in no order.
-std::vector<int> matchingNumbers(Sqlite& db, const Query& query, qint64 since, const QDate& today)
+std::vector<int> matchingNumbers(Sql& db, const Query& query, qint64 since, const QDate& today)
 {
     const auto wanted = [&](const char* key) {
         return query.text(QString::fromLatin1(key)).trimmed();
@@ -112,14 +112,18 @@ std::vector<int> matchingNumbers(Sqlite& db, const Query& query, qint64 since, c
             driver = &t;
     }
     // A search by nothing lists everyone, read from the narrowest index.
+    // PostgreSQL picks its index by itself and has neither INDEXED BY nor
+    // the unary "+" on text that keeps SQLite off an index.
+    const bool postgres = db.dialect() == Dialect::Postgres;
     QByteArray sql = "SELECT number FROM members";
-    if (!driver || driver->index) {
+    if (!postgres && (!driver || driver->index)) {
         sql += " INDEXED BY ";
         sql += driver ? driver->index : "search_sex";
     }
     sql += " WHERE suspended = 0";
     for (const Term& t : terms)
-        sql += QByteArray(t.sql).replace('@', &t == driver ? "" : "+");
+        sql += postgres ? QByteArray(t.sql).replace('@', "").replace("instr(", "strpos(")
+                        : QByteArray(t.sql).replace('@', &t == driver ? "" : "+");
 
     Statement st = db.prepareBuilt(sql);
     int index = 0;
@@ -183,7 +187,7 @@ QString nextPage(const Query& query, int offset)
 
 } // namespace
 
-Reply search(Sqlite& db, const Query& query, const Context& ctx)
+Reply search(Sql& db, const Query& query, const Context& ctx)
 {
     const auto id = query.value(QStringLiteral("idh"));
     const auto password = query.value(QStringLiteral("h"));

@@ -6,7 +6,7 @@ namespace zuv::server::Scripts {
 
 // /zuv/search.php: "num//" count, "svs//" station, a page of "add//" records
 // and "next//" when a further page exists.
-Reply search(Sqlite& db, const Query& query, const Context& ctx);
+Reply search(Sql& db, const Query& query, const Context& ctx);
 
 inline constexpr int kSearchPageSize = 20;
 

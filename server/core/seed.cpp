@@ -59,7 +59,7 @@ CatalogStation station(const DemoStation& d, const QString& stream)
 
 } // namespace
 
-void seedDemo(Sqlite& db)
+void seedDemo(Sql& db)
 {
     const QList<DemoMember> demo = {
         {100000,
@@ -100,7 +100,7 @@ void seedDemo(Sqlite& db)
     tx.commit();
 }
 
-void seedDemoCatalog(Sqlite& db, const QString& stream)
+void seedDemoCatalog(Sql& db, const QString& stream)
 {
     if (Catalog::origin(db) == CatalogOrigin::Imported)
         return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sqlite.h"
+#include "sql.h"
 
 namespace zuv::server {
 
@@ -9,11 +9,11 @@ namespace zuv::server {
 //   100000 "Zuv robot": answers every message, password unknown
 //   100001 "demo", password "demo"
 //   100002 "Eva", password "eva"
-void seedDemo(Sqlite& db);
+void seedDemo(Sql& db);
 
 // The demo's station catalog, its own station "zd0001" first, playing
 // `stream`. It replaces a catalog written by an earlier demo seed, so the
 // stream follows the option, but never one that was imported.
-void seedDemoCatalog(Sqlite& db, const QString& stream);
+void seedDemoCatalog(Sql& db, const QString& stream);
 
 } // namespace zuv::server

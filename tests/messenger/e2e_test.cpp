@@ -71,7 +71,7 @@ struct MessengerE2E : zuvtest::TempSuite
     void sql(const char* statement)
     {
         sqlite3* db = nullptr;
-        sqlite3_open(QFile::encodeName(zuvd.dbPath()).constData(), &db);
+        sqlite3_open(QFile::encodeName(zuvd.database()).constData(), &db);
         sqlite3_busy_timeout(db, 2000);
         sqlite3_exec(db, statement, nullptr, nullptr, nullptr);
         sqlite3_close(db);

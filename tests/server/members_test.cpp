@@ -81,7 +81,7 @@ protected:
     QTemporaryDir dir;
     Database db{dir.path() + u"/zuv.db"_s};
     Database::Session session = db.session();
-    Sqlite& sql = session.sql();
+    Sql& sql = session.sql();
 
     int add(const QString& nick, int preferred = 0)
     {

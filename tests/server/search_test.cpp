@@ -9,6 +9,7 @@
 #include <server/core/members.h>
 #include <server/core/requests.h>
 #include <server/core/search.h>
+#include <server/core/sqlite.h>
 #include <server/core/seed.h>
 #include <support/qtprint.h>
 
@@ -56,7 +57,7 @@ protected:
     ServerSearchTest()
     {
         auto session = db.session();
-        Sqlite& sql = session.sql();
+        Sql& sql = session.sql();
         seedDemo(sql);
         Members::create(sql,
                         {u"Šárka"_s, u"Šárka"_s, u"Čermáková"_s, u"z"_s, u"2000-02-29"_s,

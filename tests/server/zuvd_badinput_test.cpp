@@ -9,7 +9,10 @@ using namespace zuvtest;
 
 namespace {
 
-TEST(ZuvdBadInputTest, RefusesMalformedRequestsAndKeepsServing)
+class ZuvdBadInputTest : public zuvtest::StorageTest
+{};
+
+TEST_P(ZuvdBadInputTest, RefusesMalformedRequestsAndKeepsServing)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -58,7 +61,7 @@ TEST(ZuvdBadInputTest, RefusesMalformedRequestsAndKeepsServing)
               QByteArray("zuvid:100001\r"));
 }
 
-TEST(ZuvdBadInputTest, SqlLookingInputIsJustText)
+TEST_P(ZuvdBadInputTest, SqlLookingInputIsJustText)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -83,5 +86,7 @@ TEST(ZuvdBadInputTest, SqlLookingInputIsJustText)
     EXPECT_EQ(server.get("/zuv/login.php?id=" + enc(nasty) + "&h=p").body,
               crlf({u"zuvid:100003"_s, u"zuvok:Vítejte v síti Zuv, "_s + nasty + u"!"_s}));
 }
+
+ZUV_STORAGE_SUITE(ZuvdBadInputTest);
 
 } // namespace

@@ -72,7 +72,10 @@ void writeFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-TEST(ZuvdCatalogTest, DemoCatalogHasWhatTheBrowserShows)
+class ZuvdCatalogTest : public zuvtest::StorageTest
+{};
+
+TEST_P(ZuvdCatalogTest, DemoCatalogHasWhatTheBrowserShows)
 {
     const QString stream = u"http://127.0.0.1:9123/demo.mp3"_s;
     Zuvd server({u"--demo-stream"_s, stream});
@@ -165,12 +168,12 @@ TEST(ZuvdCatalogTest, DemoCatalogHasWhatTheBrowserShows)
     }
 }
 
-TEST(ZuvdCatalogTest, ProbeAnnouncesExactlyWhatTheDownloaderThenWrites)
+TEST_P(ZuvdCatalogTest, ProbeAnnouncesExactlyWhatTheDownloaderThenWrites)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
     {
-        zuv::server::Database db(server.dbPath());
+        zuv::server::Database db(server.database());
         auto session = db.session();
         const int number = zuv::server::Members::create(
                                session.sql(), {u"Stop"_s, {}, {}, {}, {}, {}, {}}, u"pw"_s, 100050)
@@ -195,7 +198,7 @@ TEST(ZuvdCatalogTest, ProbeAnnouncesExactlyWhatTheDownloaderThenWrites)
     EXPECT_TRUE(server.get("/sorvanta.trolvik/sv_list.php?size=1").body.startsWith("zuvnet:error"));
 }
 
-TEST(ZuvdCatalogTest, ImportReplacesTheServedCatalogAndSkipsBadLines)
+TEST_P(ZuvdCatalogTest, ImportReplacesTheServedCatalogAndSkipsBadLines)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -219,7 +222,7 @@ TEST(ZuvdCatalogTest, ImportReplacesTheServedCatalogAndSkipsBadLines)
     const QString path = dir.path() + u"/katalog.txt"_s;
     writeFile(path, crlf(file));
 
-    const ZuvdRun run = zuvd({u"--db"_s, server.dbPath(), u"--import-catalog"_s, path});
+    const ZuvdRun run = zuvd({u"--db"_s, server.database(), u"--import-catalog"_s, path});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(u"2 bad lines skipped (line 3, 5)"_s)) << run.err.toStdString();
     EXPECT_FALSE(run.out.startsWith(u"zuvd listening"_s));
@@ -233,13 +236,15 @@ TEST(ZuvdCatalogTest, ImportReplacesTheServedCatalogAndSkipsBadLines)
     // does the demo seed overwrite an imported catalog.
     writeFile(dir.path() + u"/empty.txt"_s, "zuv:k:new//100100/@/Pop\r\n<end>\r\n");
     for (const QString& bad : {dir.path() + u"/missing.txt"_s, dir.path() + u"/empty.txt"_s}) {
-        const ZuvdRun refused =
-            zuvd({u"--db"_s, server.dbPath(), u"--seed"_s, u"demo"_s, u"--import-catalog"_s, bad});
+        const ZuvdRun refused = zuvd(
+            {u"--db"_s, server.database(), u"--seed"_s, u"demo"_s, u"--import-catalog"_s, bad});
         EXPECT_EQ(refused.exitCode, 1) << bad.toStdString();
         EXPECT_TRUE(refused.err.contains(u"the catalog stays as it was"_s))
             << refused.err.toStdString();
     }
     EXPECT_EQ(replyLines(server.get(kList).body), expected);
 }
+
+ZUV_STORAGE_SUITE(ZuvdCatalogTest);
 
 } // namespace

@@ -11,7 +11,12 @@ using namespace zuvtest;
 
 namespace {
 
-TEST(ZuvdContactsTest, AddAndRemoveAnswerTheLinesTheMessengerReads)
+class ZuvdContactsTest : public zuvtest::StorageTest
+{};
+class ZuvdSearchTest : public zuvtest::StorageTest
+{};
+
+TEST_P(ZuvdContactsTest, AddAndRemoveAnswerTheLinesTheMessengerReads)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -48,7 +53,7 @@ TEST(ZuvdContactsTest, AddAndRemoveAnswerTheLinesTheMessengerReads)
     }
 }
 
-TEST(ZuvdContactsTest, CzechNicknameInTheAddReply)
+TEST_P(ZuvdContactsTest, CzechNicknameInTheAddReply)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -58,7 +63,7 @@ TEST(ZuvdContactsTest, CzechNicknameInTheAddReply)
                          "estm\xEDr\r\n"));
 }
 
-TEST(ZuvdSearchTest, FindsByFieldsStateAndStation)
+TEST_P(ZuvdSearchTest, FindsByFieldsStateAndStation)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -102,12 +107,12 @@ TEST(ZuvdSearchTest, FindsByFieldsStateAndStation)
     EXPECT_EQ(server.get("/zuv/search.php?nick=Eva").status, 400);
 }
 
-TEST(ZuvdSearchTest, LongResultsComeInPages)
+TEST_P(ZuvdSearchTest, LongResultsComeInPages)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
     {
-        zuv::server::Database db(server.dbPath());
+        zuv::server::Database db(server.database());
         auto session = db.session();
         for (int i = 1; i <= 25; ++i) {
             zuv::server::Members::create(
@@ -132,7 +137,7 @@ TEST(ZuvdSearchTest, LongResultsComeInPages)
     EXPECT_FALSE(second.last().startsWith(u"next//"_s));
 }
 
-TEST(ZuvdSearchTest, ListeningReportNeedsTheRightPassword)
+TEST_P(ZuvdSearchTest, ListeningReportNeedsTheRightPassword)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -144,7 +149,7 @@ TEST(ZuvdSearchTest, ListeningReportNeedsTheRightPassword)
     EXPECT_TRUE(ok.body.isEmpty());
 }
 
-TEST(ZuvdSearchTest, AListeningReportTellsOfMessagesWhenTheMessengerIsOff)
+TEST_P(ZuvdSearchTest, AListeningReportTellsOfMessagesWhenTheMessengerIsOff)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -163,5 +168,8 @@ TEST(ZuvdSearchTest, AListeningReportTellsOfMessagesWhenTheMessengerIsOff)
     EXPECT_EQ(told, (QStringList{u"new:Na Zuv na vás čeká 2 nepřečtených zpráv (od 1 uživatelů)."_s,
                                  u"inf:Zprávy si přečtete v programu Zuv."_s}));
 }
+
+ZUV_STORAGE_SUITE(ZuvdContactsTest);
+ZUV_STORAGE_SUITE(ZuvdSearchTest);
 
 } // namespace

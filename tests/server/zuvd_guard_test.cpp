@@ -40,13 +40,16 @@ Answer getFrom(const Zuvd& server, const char* address, const std::string& targe
     return {result->status, {}, QByteArray::fromStdString(result->body)};
 }
 
-TEST(ZuvdGuardTest, AnOldPasswordHashIsReplacedAtTheNextGoodLogin)
+class ZuvdGuardTest : public zuvtest::StorageTest
+{};
+
+TEST_P(ZuvdGuardTest, AnOldPasswordHashIsReplacedAtTheNextGoodLogin)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
     const QByteArray salt = "0123456789abcdef";
     {
-        zuv::server::Database db(server.dbPath());
+        zuv::server::Database db(server.database());
         auto session = db.session();
         zuv::server::Members::setPassword(
             session.sql(), kEva,
@@ -54,7 +57,7 @@ TEST(ZuvdGuardTest, AnOldPasswordHashIsReplacedAtTheNextGoodLogin)
     }
     EXPECT_EQ(replyLines(server.get("/zuv/login.php?id=Eva&h=eva").body).value(0),
               u"zuvid:100002"_s);
-    zuv::server::Database db(server.dbPath());
+    zuv::server::Database db(server.database());
     auto session = db.session();
     const auto eva = zuv::server::Members::byNumber(session.sql(), kEva);
     ASSERT_TRUE(eva);
@@ -63,7 +66,7 @@ TEST(ZuvdGuardTest, AnOldPasswordHashIsReplacedAtTheNextGoodLogin)
     EXPECT_TRUE(zuv::server::verifyPassword(u"eva"_s, eva->password));
 }
 
-TEST(ZuvdGuardTest, GuessingSlowsThatNumberFromThatAddressOnly)
+TEST_P(ZuvdGuardTest, GuessingSlowsThatNumberFromThatAddressOnly)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -108,7 +111,7 @@ TEST(ZuvdGuardTest, GuessingSlowsThatNumberFromThatAddressOnly)
                 static_cast<long long>(eleventh.first), static_cast<long long>(twelfth.first));
 }
 
-TEST(ZuvdGuardTest, ClientsThatTrickleTheirRequestInDoNotHoldTheOthers)
+TEST_P(ZuvdGuardTest, ClientsThatTrickleTheirRequestInDoNotHoldTheOthers)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -159,5 +162,7 @@ TEST(ZuvdGuardTest, ClientsThatTrickleTheirRequestInDoNotHoldTheOthers)
         times.size(), static_cast<long long>(times[times.size() / 2]),
         static_cast<long long>(times.back()));
 }
+
+ZUV_STORAGE_SUITE(ZuvdGuardTest);
 
 } // namespace

@@ -41,7 +41,10 @@ QStringList fetch(const Zuvd& server, const std::string& script, const std::stri
     return messages(replyLines(server.get(refreshTarget(script, id, password)).body));
 }
 
-TEST(ZuvdMessagesTest, SentTextComesBackStoredAndArrivesExactlyOnce)
+class ZuvdMessagesTest : public zuvtest::StorageTest
+{};
+
+TEST_P(ZuvdMessagesTest, SentTextComesBackStoredAndArrivesExactlyOnce)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -84,7 +87,7 @@ TEST(ZuvdMessagesTest, SentTextComesBackStoredAndArrivesExactlyOnce)
     EXPECT_TRUE(fetch(server, "all.php", "100002", "eva").isEmpty());
 }
 
-TEST(ZuvdMessagesTest, QueuedMessagesArriveInOrder)
+TEST_P(ZuvdMessagesTest, QueuedMessagesArriveInOrder)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -96,7 +99,7 @@ TEST(ZuvdMessagesTest, QueuedMessagesArriveInOrder)
         EXPECT_TRUE(got[i].endsWith(u"/@/zpráva %1 "_s.arg(i + 1))) << got[i].toStdString();
 }
 
-TEST(ZuvdMessagesTest, RobotAnswersEveryMessage)
+TEST_P(ZuvdMessagesTest, RobotAnswersEveryMessage)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -120,14 +123,14 @@ TEST(ZuvdMessagesTest, RobotAnswersEveryMessage)
         << answer[0].toStdString();
 }
 
-TEST(ZuvdMessagesTest, RefusedSends)
+TEST_P(ZuvdMessagesTest, RefusedSends)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
     const int stop = registerMember(server, u"Stop"_s, u"s"_s);
     ASSERT_EQ(stop, 100003);
     {
-        zuv::server::Database db(server.dbPath());
+        zuv::server::Database db(server.database());
         auto session = db.session();
         zuv::server::Members::setSuspended(session.sql(), stop, true);
     }
@@ -149,7 +152,7 @@ TEST(ZuvdMessagesTest, RefusedSends)
     EXPECT_TRUE(fetch(server, "all.php", "100001", "demo").isEmpty());
 }
 
-TEST(ZuvdMessagesTest, ConcurrentSendersAndRefreshesDeliverEachMessageOnce)
+TEST_P(ZuvdMessagesTest, ConcurrentSendersAndRefreshesDeliverEachMessageOnce)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -181,5 +184,7 @@ TEST(ZuvdMessagesTest, ConcurrentSendersAndRefreshesDeliverEachMessageOnce)
     for (const auto& [text, count] : seen)
         EXPECT_EQ(count, 1) << text.toStdString();
 }
+
+ZUV_STORAGE_SUITE(ZuvdMessagesTest);
 
 } // namespace

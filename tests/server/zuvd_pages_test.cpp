@@ -25,7 +25,10 @@ QString page(const Zuvd& server, const std::string& target)
     return text;
 }
 
-TEST(ZuvdPagesTest, EveryWebViewAddressAnswersWithAPage)
+class ZuvdPagesTest : public zuvtest::StorageTest
+{};
+
+TEST_P(ZuvdPagesTest, EveryWebViewAddressAnswersWithAPage)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -55,7 +58,7 @@ TEST(ZuvdPagesTest, EveryWebViewAddressAnswersWithAPage)
         EXPECT_TRUE(page(server, target).contains(fragment)) << target;
 }
 
-TEST(ZuvdPagesTest, NoteAwayTextAndProfileAreStored)
+TEST_P(ZuvdPagesTest, NoteAwayTextAndProfileAreStored)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -83,7 +86,7 @@ TEST(ZuvdPagesTest, NoteAwayTextAndProfileAreStored)
     EXPECT_TRUE(page(server, "/zuv/whois.php?id=100002").contains(u"<td>Olomouc</td>"_s));
 }
 
-TEST(ZuvdPagesTest, HistoryShowsMessagesAsWritten)
+TEST_P(ZuvdPagesTest, HistoryShowsMessagesAsWritten)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -95,7 +98,7 @@ TEST(ZuvdPagesTest, HistoryShowsMessagesAsWritten)
     EXPECT_TRUE(page(server, "/zuv/hist.php?idh=100002&h=eva").contains(u"« demo"_s));
 }
 
-TEST(ZuvdPagesTest, RegistrationCreatesAMemberWhoCanLogIn)
+TEST_P(ZuvdPagesTest, RegistrationCreatesAMemberWhoCanLogIn)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -123,7 +126,7 @@ std::string loginLink(const std::string& number, const QString& password)
     return "/login/" + number + "/" + zuv::LoginLink::Heslo(password).toStdString() + "//1";
 }
 
-TEST(ZuvdPagesTest, LoginLinkShowsTheMembersOwnPageForTheRightCodeOnly)
+TEST_P(ZuvdPagesTest, LoginLinkShowsTheMembersOwnPageForTheRightCodeOnly)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -140,7 +143,7 @@ TEST(ZuvdPagesTest, LoginLinkShowsTheMembersOwnPageForTheRightCodeOnly)
     EXPECT_FALSE(mine.contains(zuv::LoginLink::Heslo(password)));
 
     {
-        zuv::server::Database db(server.dbPath());
+        zuv::server::Database db(server.database());
         auto session = db.session();
         zuv::server::Members::setSuspended(session.sql(), kEva, true);
     }
@@ -166,5 +169,7 @@ TEST(ZuvdPagesTest, LoginLinkShowsTheMembersOwnPageForTheRightCodeOnly)
         page(server, "/login//100003/" + zuv::LoginLink::Heslo(password).toStdString() + "//1")
             .contains(u"Zuvnet: Šárka"_s));
 }
+
+ZUV_STORAGE_SUITE(ZuvdPagesTest);
 
 } // namespace

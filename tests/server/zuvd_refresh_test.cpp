@@ -39,7 +39,10 @@ QString recordOf(const QStringList& lines, int number)
     return {};
 }
 
-TEST(ZuvdRefreshTest, FullRefreshListsCountNickInboxAndContacts)
+class ZuvdRefreshTest : public zuvtest::StorageTest
+{};
+
+TEST_P(ZuvdRefreshTest, FullRefreshListsCountNickInboxAndContacts)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -61,12 +64,12 @@ TEST(ZuvdRefreshTest, FullRefreshListsCountNickInboxAndContacts)
               QStringList({u"online:3"_s, u"mynick:demo"_s}));
 }
 
-TEST(ZuvdRefreshTest, WrongCredentialsAndSuspendedAccounts)
+TEST_P(ZuvdRefreshTest, WrongCredentialsAndSuspendedAccounts)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
     {
-        zuv::server::Database db(server.dbPath());
+        zuv::server::Database db(server.database());
         auto session = db.session();
         zuv::server::Members::setSuspended(session.sql(), kEva, true);
     }
@@ -89,7 +92,7 @@ TEST(ZuvdRefreshTest, WrongCredentialsAndSuspendedAccounts)
                     .startsWith(u">Zuv>offline/@/"_s));
 }
 
-TEST(ZuvdRefreshTest, OlderBuildIsToldOfTheNewVersion)
+TEST_P(ZuvdRefreshTest, OlderBuildIsToldOfTheNewVersion)
 {
     Zuvd server({u"--build"_s, u"100020"_s});
     ASSERT_TRUE(server.started());
@@ -113,7 +116,7 @@ TEST(ZuvdRefreshTest, OlderBuildIsToldOfTheNewVersion)
     EXPECT_FALSE(replyLines(never.get(all + "&build=1").body).contains(u"zuvnewversion"_s));
 }
 
-TEST(ZuvdRefreshTest, StoresTheSentMood)
+TEST_P(ZuvdRefreshTest, StoresTheSentMood)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -134,7 +137,7 @@ TEST(ZuvdRefreshTest, StoresTheSentMood)
         recordOf(refresh(server, "all.php", "100001", "demo"), kEva).endsWith(u"/@/:)/@/"_s));
 }
 
-TEST(ZuvdRefreshTest, ContactGoesOffLineAfterThreeActiveIntervalsOrWithMoodOff)
+TEST_P(ZuvdRefreshTest, ContactGoesOffLineAfterThreeActiveIntervalsOrWithMoodOff)
 {
     // Three active intervals are 1.5 s here.
     Zuvd server({u"--intervals"_s, u"500/1000/100"_s});
@@ -155,5 +158,7 @@ TEST(ZuvdRefreshTest, ContactGoesOffLineAfterThreeActiveIntervalsOrWithMoodOff)
               u">Zuv>offline/@/Eva/@/100002/@/"_s + yearsSince(QDate(1995, 11, 2)) +
                   u"/@/off/@/"_s);
 }
+
+ZUV_STORAGE_SUITE(ZuvdRefreshTest);
 
 } // namespace

@@ -15,7 +15,10 @@ using namespace zuvtest;
 
 namespace {
 
-TEST(ZuvdStartTest, ServerSettingsFileNamesThisServer)
+class ZuvdStartTest : public zuvtest::StorageTest
+{};
+
+TEST_P(ZuvdStartTest, ServerSettingsFileNamesThisServer)
 {
     Zuvd server({u"--intervals"_s, u"3000/60000/1500"_s});
     ASSERT_TRUE(server.started());
@@ -51,7 +54,7 @@ TEST(ZuvdStartTest, ServerSettingsFileNamesThisServer)
     EXPECT_EQ(replyLines(server.get("/server.tt").body)[7], u"#007:TimerAktiv:3000"_s);
 }
 
-TEST(ZuvdStartTest, DefaultIntervals)
+TEST_P(ZuvdStartTest, DefaultIntervals)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -61,12 +64,12 @@ TEST(ZuvdStartTest, DefaultIntervals)
                                          u"#009:TimerZprav:2000"_s}));
 }
 
-TEST(ZuvdStartTest, LoginAnswersTheLinesTheDialogReads)
+TEST_P(ZuvdStartTest, LoginAnswersTheLinesTheDialogReads)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
     {
-        zuv::server::Database db(server.dbPath());
+        zuv::server::Database db(server.database());
         auto session = db.session();
         const int number = zuv::server::Members::create(
                                session.sql(), {u"Stop"_s, {}, {}, {}, {}, {}, {}}, u"pw"_s)
@@ -96,7 +99,7 @@ TEST(ZuvdStartTest, LoginAnswersTheLinesTheDialogReads)
     }
 }
 
-TEST(ZuvdStartTest, CzechNicknameAndPasswordRoundTrip)
+TEST_P(ZuvdStartTest, CzechNicknameAndPasswordRoundTrip)
 {
     Zuvd server;
     ASSERT_TRUE(server.started());
@@ -113,7 +116,7 @@ TEST(ZuvdStartTest, CzechNicknameAndPasswordRoundTrip)
         u"mynick:Šárka"_s);
 }
 
-TEST(ZuvdStartTest, EndsCleanlyOnTermAndInterruptAndKeepsItsData)
+TEST_P(ZuvdStartTest, EndsCleanlyOnTermAndInterruptAndKeepsItsData)
 {
     QTemporaryDir dir;
     for (const bool interrupt : {false, true}) {
@@ -140,7 +143,7 @@ TEST(ZuvdStartTest, EndsCleanlyOnTermAndInterruptAndKeepsItsData)
     EXPECT_EQ(zuv::server::Members::byNickname(session.sql(), u"demo"_s)->number, kDemo);
 }
 
-TEST(ZuvdStartTest, RefusesBadArgumentsAndUnusableFiles)
+TEST_P(ZuvdStartTest, RefusesBadArgumentsAndUnusableFiles)
 {
     const std::pair<QStringList, int> cases[] = {
         {{u"--listen"_s, u"127.0.0.1:0"_s}, 2},
@@ -159,7 +162,7 @@ TEST(ZuvdStartTest, RefusesBadArgumentsAndUnusableFiles)
     }
 }
 
-TEST(ZuvdStartTest, ASecondServerOnAPortInUseIsRefused)
+TEST_P(ZuvdStartTest, ASecondServerOnAPortInUseIsRefused)
 {
     Zuvd first;
     ASSERT_TRUE(first.started());
@@ -176,5 +179,7 @@ TEST(ZuvdStartTest, ASecondServerOnAPortInUseIsRefused)
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(first.get("/server.tt?/").status, 200);
 }
+
+ZUV_STORAGE_SUITE(ZuvdStartTest);
 
 } // namespace

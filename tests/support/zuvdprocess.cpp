@@ -5,16 +5,64 @@
 #include <foundation/codepage.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <support/postgresprocess.h>
 #include <support/processes.h>
 
 namespace zuvtest {
 
-Zuvd::Zuvd(const QStringList& extraArgs)
+namespace {
+Storage g_storage = Storage::Sqlite;
+} // namespace
+
+Storage currentStorage()
 {
-    QStringList args = {QStringLiteral("--db"),     dbPath(),
+    return g_storage;
+}
+
+QString newDatabase(const QTemporaryDir& dir)
+{
+    if (g_storage == Storage::Postgres)
+        return PostgresCluster::shared().createDatabase();
+    return dir.path() + QStringLiteral("/zuv.db");
+}
+
+void StorageTest::SetUp()
+{
+    g_storage = GetParam();
+    if (g_storage == Storage::Postgres && !PostgresCluster::shared().started())
+        GTEST_SKIP() << "no PostgreSQL: " << PostgresCluster::shared().reason().toStdString();
+}
+
+void StorageTest::TearDown()
+{
+    g_storage = Storage::Sqlite;
+}
+
+std::string storageName(const ::testing::TestParamInfo<Storage>& info)
+{
+    return info.param == Storage::Postgres ? "Postgres" : "Sqlite";
+}
+
+Zuvd::Zuvd(const QStringList& extraArgs) : m_extraArgs(extraArgs)
+{
+    m_database = newDatabase(m_dir);
+    if (!m_database.isEmpty())
+        start();
+}
+
+Zuvd::Zuvd(const QStringList& extraArgs, const QString& database)
+    : m_database(database), m_extraArgs(extraArgs)
+{
+    start();
+}
+
+void Zuvd::start()
+{
+    m_port = 0;
+    QStringList args = {QStringLiteral("--db"),     m_database,
                         QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
                         QStringLiteral("--seed"),   QStringLiteral("demo")};
-    args += extraArgs;
+    args += m_extraArgs;
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(suitePath(QStringLiteral("zuvd")), args);
     if (!m_process.waitForStarted(10000))
@@ -28,6 +76,20 @@ Zuvd::Zuvd(const QStringList& extraArgs)
     const QByteArray prefix = "zuvd listening on http://127.0.0.1:";
     if (line.startsWith(prefix))
         m_port = line.mid(prefix.size()).toInt();
+}
+
+void Zuvd::kill()
+{
+    m_process.kill();
+    m_process.waitForFinished(10000);
+}
+
+bool Zuvd::restart()
+{
+    if (m_process.state() != QProcess::NotRunning)
+        return false;
+    start();
+    return started();
 }
 
 Zuvd::~Zuvd()

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace zuvtest {
@@ -17,19 +18,54 @@ struct Answer
     QByteArray body;
 };
 
-// A real zuvd on a free loopback port with its own database file.
+// Where the zuvd of a test keeps its data.
+enum class Storage
+{
+    Sqlite,
+    Postgres,
+};
+
+// The storage of the test that runs now; StorageTest sets it.
+Storage currentStorage();
+
+// A database of the current storage of its own for one test: a file in
+// `dir`, or a new database in the test program's PostgreSQL cluster.
+QString newDatabase(const QTemporaryDir& dir);
+
+// Runs each test of a suite once per storage. The PostgreSQL case is
+// skipped, with the reason, when no cluster of the test's own can start.
+class StorageTest : public ::testing::TestWithParam<Storage>
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+std::string storageName(const ::testing::TestParamInfo<Storage>& info);
+
+#define ZUV_STORAGE_SUITE(suite)                                                                   \
+    INSTANTIATE_TEST_SUITE_P(                                                                      \
+        Storage, suite,                                                                            \
+        ::testing::Values(::zuvtest::Storage::Sqlite, ::zuvtest::Storage::Postgres),               \
+        ::zuvtest::storageName)
+
+// A real zuvd on a free loopback port with its own database of the current
+// storage.
 class Zuvd
 {
 public:
     // Starts with --seed demo plus `extraArgs`; started() tells whether the
     // port line came.
     explicit Zuvd(const QStringList& extraArgs = {});
+    // Another zuvd on the database of one already made.
+    Zuvd(const QStringList& extraArgs, const QString& database);
     ~Zuvd();
 
     bool started() const { return m_port > 0; }
     int port() const { return m_port; }
     QString base() const;
-    QString dbPath() const { return m_dir.path() + QStringLiteral("/zuv.db"); }
+    // What --db names: the file, or the PostgreSQL address.
+    QString database() const { return m_database; }
 
     // GET of a request target sent exactly as given (already percent-encoded).
     Answer get(const std::string& target, const std::string& host = {}) const;
@@ -39,8 +75,17 @@ public:
     // it does not end cleanly.
     bool stop(bool interrupt = false);
 
+    // Ends zuvd with SIGKILL, as a crash would, and waits for it.
+    void kill();
+    // Starts zuvd again on the same database; a new port.
+    bool restart();
+
 private:
+    void start();
+
     QTemporaryDir m_dir;
+    QString m_database;
+    QStringList m_extraArgs;
     QProcess m_process;
     int m_port = 0;
 };
