@@ -5,6 +5,7 @@
 #include "requests.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <cerrno>
 #include <foundation/codepage.h>
 #include <httplib.h>
@@ -17,8 +18,19 @@
 namespace zuv::server {
 namespace {
 
-constexpr int kWorkers = 64;
 constexpr time_t kReadTimeoutSeconds = 2;
+// Members reconnect for every refresh, and a burst of them beyond the queue
+// of pending connections loses SYNs the kernel resends only after a second.
+// The kernel caps this at net.core.somaxconn.
+constexpr int kListenBacklog = 4096;
+
+// Handlers block on the database and on a guessing login's wait, so there
+// are several workers a core; the floor keeps a crowd of clients that
+// trickle their requests in from holding every worker.
+int workerCount()
+{
+    return std::max(64, 8 * int(std::thread::hardware_concurrency()));
+}
 
 bool plainHost(const std::string& host)
 {
@@ -63,6 +75,8 @@ struct HttpFront::Impl
     Database& db;
     ServerConfig config;
     httplib::Server server;
+    // The socket httplib made last, which is the bound one once a bind succeeds.
+    int lastSocket = -1;
     LoginThrottle throttle;
     CatalogCache catalog;
 
@@ -140,15 +154,16 @@ HttpFront::HttpFront(Database& db, const ServerConfig& config)
     // seconds ends the connection, and there are workers enough that a
     // crowd of such clients still leaves the rest served.
     d->server.new_task_queue = [] {
-        return new httplib::ThreadPool(kWorkers);
+        return new httplib::ThreadPool(std::size_t(workerCount()));
     };
     d->server.set_read_timeout(kReadTimeoutSeconds, 0);
     d->server.set_keep_alive_timeout(kReadTimeoutSeconds);
     // httplib's default also sets SO_REUSEPORT, which lets a second server
     // bind a port that one is listening on and take half its requests.
-    d->server.set_socket_options([](socket_t sock) {
+    d->server.set_socket_options([this](socket_t sock) {
         const int yes = 1;
         ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        d->lastSocket = sock;
     });
     // Callers only send GET; a body is never needed, so a big one is refused.
     d->server.set_payload_max_length(kMaxValueBytes);
@@ -172,9 +187,15 @@ HttpFront::~HttpFront() = default;
 int HttpFront::bind(const QString& host, int port)
 {
     const std::string name = host.toStdString();
-    if (port == 0)
-        return d->server.bind_to_any_port(name);
-    return d->server.bind_to_port(name, port) ? port : -1;
+    const int bound = port == 0 ? d->server.bind_to_any_port(name)
+                                : (d->server.bind_to_port(name, port) ? port : -1);
+    if (bound < 0)
+        return -1;
+    // The system's httplib listens with a backlog of 5 whatever we define;
+    // Linux takes a second listen() on a listening socket as a new backlog.
+    if (::listen(d->lastSocket, kListenBacklog) != 0)
+        return -1;
+    return bound;
 }
 
 bool HttpFront::run()
