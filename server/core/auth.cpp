@@ -65,8 +65,8 @@ bool rightPassword(const Member& member, const QString& password)
 
 } // namespace
 
-Authenticated authenticate(Sql& db, const Context& ctx, const QString& who,
-                           const QString& password, bool allowNickname)
+Authenticated authenticate(Sql& db, const Context& ctx, const QString& who, const QString& password,
+                           bool allowNickname)
 {
     std::optional<Member> member;
     if (const auto number = parseNumber(who))

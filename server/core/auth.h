@@ -24,7 +24,7 @@ struct Authenticated
 // login dialog takes either. A wrong password counts against `who` from the
 // request's address in the context's throttle, a right one clears it; a
 // stored hash of the old kind is replaced by a new one.
-Authenticated authenticate(Sql& db, const Context& ctx, const QString& who,
-                           const QString& password, bool allowNickname = false);
+Authenticated authenticate(Sql& db, const Context& ctx, const QString& who, const QString& password,
+                           bool allowNickname = false);
 
 } // namespace zuv::server

@@ -9,8 +9,8 @@
 #include <server/core/members.h>
 #include <server/core/requests.h>
 #include <server/core/search.h>
-#include <server/core/sqlite.h>
 #include <server/core/seed.h>
+#include <server/core/sqlite.h>
 #include <support/qtprint.h>
 
 using namespace Qt::StringLiterals;
