@@ -16,10 +16,11 @@
 #include <foundation/bus/sendmessage.h>
 #include <foundation/bus/windowproc.h>
 #include <foundation/codepage.h>
-#include <foundation/paths.h>
+#include <foundation/gui/notification.h>
 #include <foundation/gui/pause.h>
-#include <foundation/shell.h>
 #include <foundation/gui/sound.h>
+#include <foundation/paths.h>
+#include <foundation/shell.h>
 #include <foundation/textfile.h>
 #include <utility>
 
@@ -122,6 +123,30 @@ void Form1::showReceived(const QString& nick, const QString& time, const QString
 {
     MakeHTML(QString(), nick, text, time, QStringLiteral("from"));
     OznamPrijetiZpravy();
+    notifyDesktop(nick, text);
+}
+
+void Form1::notifyDesktop(const QString& nick, const QString& text)
+{
+    // Beside the flashing, for a person looking at another window; it
+    // follows the sound setting, as both say that a message came.
+    if (m_soundFlag != u"1" || isActiveWindow())
+        return;
+    if (!m_desktopNotice) {
+        if (!DesktopNotification::available())
+            return;
+        m_desktopNotice = new DesktopNotification(QStringLiteral("Zuv"), this);
+        connect(m_desktopNotice, &DesktopNotification::clicked, this, [this] {
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+            showNormal();
+            raise();
+            activateWindow();
+        });
+    }
+    // Notification services may read the body as markup: it goes as text.
+    QString firstLine = text.section(u'\n', 0, 0).left(200);
+    firstLine = firstLine.toHtmlEscaped();
+    m_desktopNotice->show(nick, firstLine, QStringLiteral("mail-message-new"));
 }
 
 void Form1::OznamPrijetiZpravy()

@@ -17,6 +17,10 @@
 #include <array>
 #include <foundation/bus/buswindow.h>
 
+namespace zuv {
+class DesktopNotification;
+}
+
 namespace zuv::chat {
 
 // The chat window: one conversation between the member and one contact,
@@ -107,6 +111,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void notifyDesktop(const QString& nick, const QString& text);
     void buildWindow();
     void Form_Resize();
     void setPicture(QToolButton& button, const QString& file);
@@ -124,6 +129,7 @@ private:
 
     ChatSettings m_settings;
     QString m_soundFlag;
+    DesktopNotification* m_desktopNotice = nullptr;
     QString m_lastURL;
     HistoryFile m_history;
     BusWindow m_bus;

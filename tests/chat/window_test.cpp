@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <support/processes.h>
+#include <support/sessionbus.h>
 #include <support/tempsuite.h>
 #include <support/testhttpserver.h>
 
@@ -578,4 +579,31 @@ TEST(ChatProgram, MarkupAndLongWordsInMessagesNeverHoldTheWindow)
     EXPECT_TRUE(stored.contains(old));
     msg.terminate();
     msg.waitForFinished();
+}
+
+// Looking at another window, the person also gets a desktop notification
+// with the sender and the first line; a click on it brings the chat up.
+TEST(ChatWindow, AMessageToAWindowInTheBackgroundIsAlsoADesktopNotification)
+{
+    if (!zuvtest::SessionBus::available())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    zuvtest::SessionBus bus;
+    ASSERT_TRUE(bus.started());
+    zuvtest::NotificationService service;
+    ASSERT_TRUE(service.registered());
+    ChatFixture suite;
+    Form1& form = suite.open(u"14@0"_s);
+    suite.send(u"1/@/Eva/@/t/@/tiše"_s);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(service.shown.isEmpty()) << "no sound, no notification";
+
+    form.Image1_Click();
+    form.hide();
+    suite.send(u"1/@/Eva/@/t/@/Ahoj <b>Jano</b>\njak se máš?"_s);
+    ASSERT_TRUE(zuvtest::waitFor([&] { return !service.shown.isEmpty(); }));
+    EXPECT_EQ(service.shown.last().summary, u"Eva"_s);
+    EXPECT_EQ(service.shown.last().body, u"Ahoj &lt;b&gt;Jano&lt;/b&gt;"_s);
+
+    service.click(service.shown.last().id);
+    EXPECT_TRUE(zuvtest::waitFor([&] { return form.isVisible(); }));
 }
