@@ -15,6 +15,7 @@ int main(int argc, char** argv)
     const zuv::ProgramStart start = zuv::takeProgramStart(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zuv"));
+    QApplication::setWindowIcon(zuv::programIcon(QStringLiteral("zuv")));
 
     zuv::chat::Form1 form;
     // Ending may come from inside a wait or a dialog's loop; the history

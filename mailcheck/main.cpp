@@ -12,6 +12,7 @@ int main(int argc, char** argv)
     const zuv::ProgramStart start = zuv::takeProgramStart(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zuv Postrel!"));
+    QApplication::setWindowIcon(zuv::programIcon(QStringLiteral("Postrel")));
     QApplication::setQuitOnLastWindowClosed(false);
 
     zuv::mailcheck::Form1 form;

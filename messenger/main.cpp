@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <foundation/endrequest.h>
+#include <foundation/gui/desktop.h>
 #include <foundation/shell.h>
 
 int main(int argc, char** argv)
@@ -10,6 +11,7 @@ int main(int argc, char** argv)
     const zuv::ProgramStart start = zuv::takeProgramStart(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zuv"));
+    QApplication::setWindowIcon(zuv::programIcon(QStringLiteral("zuv")));
     QApplication::setQuitOnLastWindowClosed(false);
 
     zuv::messenger::Form1 form;

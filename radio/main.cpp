@@ -13,6 +13,7 @@ int main(int argc, char** argv)
     const zuv::ProgramStart start = zuv::takeProgramStart(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Sorvanta"));
+    QApplication::setWindowIcon(zuv::programIcon(QStringLiteral("sorvanta")));
     QApplication::setQuitOnLastWindowClosed(false);
 
     zuv::radio::Sorvanta form;

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <foundation/bus/instance.h>
 #include <foundation/bus/sendmessage.h>
+#include <foundation/gui/desktop.h>
 #include <foundation/gui/media/mediaplayer.h>
 #include <foundation/gui/messagebox.h>
 #include <foundation/gui/pause.h>
@@ -267,8 +268,8 @@ void Sorvanta::AddTray()
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return;
     Tray = new QSystemTrayIcon(this);
-    const QPixmap icon(skinPicturePath(QStringLiteral("play.gif")));
-    Tray->setIcon(icon.isNull() ? QIcon(dataPath(QStringLiteral("img/on.gif"))) : QIcon(icon));
+    const QIcon icon = programIcon(QStringLiteral("sorvanta"));
+    Tray->setIcon(icon.isNull() ? QIcon(skinPicturePath(QStringLiteral("play.gif"))) : icon);
     Tray->setToolTip(kCaption);
     connect(Tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::Trigger)

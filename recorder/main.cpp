@@ -12,6 +12,7 @@ int main(int argc, char** argv)
     const zuv::ProgramStart start = zuv::takeProgramStart(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zuv Recorder"));
+    QApplication::setWindowIcon(zuv::programIcon(QStringLiteral("ZuvRecorder")));
     QApplication::setQuitOnLastWindowClosed(false);
 
     zuv::recorder::Form1 form;

@@ -1,8 +1,11 @@
 #include "desktop.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
+#include <QIcon>
 #include <QUrl>
 #include <QWidget>
+#include <foundation/paths.h>
 #include <foundation/shell.h>
 
 namespace zuv {
@@ -34,6 +37,22 @@ void showInStyle(QWidget* window, int style)
         window->activateWindow();
         break;
     }
+}
+
+} // namespace zuv
+
+namespace zuv {
+
+QIcon programIcon(const QString& name)
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        const QString file = resolvePath(
+            dataPath(QStringLiteral("icons\\hicolor\\%1x%1\\apps\\%2.png").arg(size).arg(name)));
+        if (QFileInfo::exists(file))
+            icon.addFile(file, QSize(size, size));
+    }
+    return icon.isNull() ? QIcon::fromTheme(name) : icon;
 }
 
 } // namespace zuv
