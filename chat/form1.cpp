@@ -98,13 +98,18 @@ void Form1::SetSubclass(bool on)
 void Form1::handleCommand(const QString& command)
 {
     if (command == u"Fmax") {
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        showNormal();
-        raise();
-        activateWindow();
+        bringUp();
         return;
     }
     ReceiveMessage(command);
+}
+
+void Form1::bringUp()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    showNormal();
+    raise();
+    activateWindow();
 }
 
 void Form1::ReceiveMessage(const QString& data)
@@ -133,15 +138,8 @@ void Form1::notifyDesktop(const QString& nick, const QString& text)
     if (m_soundFlag != u"1" || isActiveWindow())
         return;
     if (!m_desktopNotice) {
-        if (!DesktopNotification::available())
-            return;
         m_desktopNotice = new DesktopNotification(QStringLiteral("Zuv"), this);
-        connect(m_desktopNotice, &DesktopNotification::clicked, this, [this] {
-            setWindowState(windowState() & ~Qt::WindowMinimized);
-            showNormal();
-            raise();
-            activateWindow();
-        });
+        connect(m_desktopNotice, &DesktopNotification::clicked, this, &Form1::bringUp);
     }
     // Notification services may read the body as markup: it goes as text.
     QString firstLine = text.section(u'\n', 0, 0).left(200);

@@ -112,6 +112,8 @@ protected:
 
 private:
     void notifyDesktop(const QString& nick, const QString& text);
+    // Restored, in front and with the focus.
+    void bringUp();
     void buildWindow();
     void Form_Resize();
     void setPicture(QToolButton& button, const QString& file);

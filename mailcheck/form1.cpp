@@ -400,8 +400,6 @@ void Form1::notifyDesktop(int sum)
     if (!grew)
         return;
     if (!m_desktopNotice) {
-        if (!DesktopNotification::available())
-            return;
         m_desktopNotice = new DesktopNotification(QStringLiteral("Zuv Postrel!"), this);
         connect(m_desktopNotice, &DesktopNotification::clicked, this, &Form1::ZobrazForm1);
     }

@@ -39,7 +39,8 @@ bool DesktopNotification::available()
 bool DesktopNotification::show(const QString& summary, const QString& body, const QString& iconName)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
+    // Without a service the call would only fail, or wait for one to start.
+    if (!bus.isConnected() || (m_id == 0 && !available()))
         return false;
     if (!m_connected) {
         m_connected = true;

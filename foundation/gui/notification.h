@@ -19,7 +19,8 @@ public:
     // Whether the session bus has a notification service.
     static bool available();
 
-    // Shows or updates the notification; false when no service took it.
+    // Shows or updates the notification; false when no service runs or
+    // none took it.
     bool show(const QString& summary, const QString& body, const QString& iconName = {});
     // Takes the notification off the screen.
     void close();
