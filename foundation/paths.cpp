@@ -1,5 +1,7 @@
 #include "paths.h"
 
+#include "userfolder.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -27,13 +29,35 @@ QString matchIgnoringCase(const QString& dir, const QString& name)
     return name;
 }
 
+// The folder of the running executable; for installed programs the
+// member's own folder, completed from the installed defaults once a process.
+const QString& defaultProgramDir()
+{
+    static const QString dir = [] {
+        const QString programs = executableDir();
+        if (!QFileInfo::exists(programs + u'/' + QLatin1String(UserFolder::kInstalledMarker)))
+            return programs;
+        const QString own = UserFolder::location();
+        if (!UserFolder::copyMissingDefaults(programs, own))
+            qWarning("zuv: could not copy every default of %s into %s", qPrintable(programs),
+                     qPrintable(own));
+        return own;
+    }();
+    return dir;
+}
+
 } // namespace
+
+QString programsDir()
+{
+    return executableDir();
+}
 
 QString programDir()
 {
     QString dir = qEnvironmentVariable("ZUV_PROGRAM_DIR");
     if (dir.isEmpty())
-        dir = executableDir();
+        dir = defaultProgramDir();
     while (dir.size() > 1 && (dir.endsWith(u'/') || dir.endsWith(u'\\')))
         dir.chop(1);
     return resolvePath(dir);

@@ -5,8 +5,13 @@
 namespace zuv {
 
 // The program folder: $ZUV_PROGRAM_DIR when set, else the folder of the
-// running executable. No trailing separator.
+// running executable. Installed programs (UserFolder::kInstalledMarker
+// beside them) use the member's own folder instead, made from the installed
+// defaults when they first start. No trailing separator.
 QString programDir();
+
+// The folder the programs themselves are in: the running executable's.
+QString programsDir();
 
 // The data folder "<program folder>/Zuv_Data".
 QString dataDir();

@@ -65,7 +65,7 @@ bool isSuiteProgram(const QString& path)
         return false;
     const QString folder = file.absolutePath();
     return folder == QFileInfo(programDir()).absoluteFilePath() ||
-           (QCoreApplication::instance() && folder == QCoreApplication::applicationDirPath());
+           folder == QFileInfo(programsDir()).absoluteFilePath();
 }
 
 // "NAME=value" of the launcher's own variables.
@@ -191,11 +191,17 @@ QString findProgram(const QString& name)
         return {};
     if (program.contains(u'/')) {
         const QString path = resolvePath(program);
-        return isRunnable(path) ? path : QString();
+        if (isRunnable(path))
+            return path;
+        // "<program folder>\msg.exe" where the program folder holds a
+        // member's files and the programs are elsewhere.
+        const QFileInfo named(path);
+        if (named.absolutePath() != QFileInfo(programDir()).absoluteFilePath())
+            return {};
+        const QString beside = programsDir() + u'/' + named.fileName();
+        return isRunnable(beside) ? beside : QString();
     }
-    QStringList folders{programDir()};
-    if (QCoreApplication::instance())
-        folders.append(QCoreApplication::applicationDirPath());
+    QStringList folders{programDir(), programsDir()};
     folders.append(qEnvironmentVariable("PATH").split(u':', Qt::SkipEmptyParts));
     for (const QString& folder : folders) {
         const QString path = folder + u'/' + program;

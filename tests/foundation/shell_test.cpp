@@ -1,4 +1,5 @@
 #include <QFile>
+#include <QTemporaryDir>
 #include <foundation/codepage.h>
 #include <foundation/shell.h>
 #include <gtest/gtest.h>
@@ -100,6 +101,21 @@ TEST(Shell, PathWithBackslashesAndMinimisedStyle)
     const QString windowsPath = QString(suite.dir()).replace(u'/', u'\\') + u"\\prog.exe x"_s;
     ASSERT_TRUE(Shell(windowsPath, SW_SHOWMINIMIZED));
     EXPECT_EQ(suite.waitForDump(), "argc=2\nshow=2\nx\n");
+}
+
+TEST(Shell, AProgramNamedInAFolderOfDataOnlyIsTheOneBesideTheRunningProgram)
+{
+    // A member's own program folder holds files, the programs are installed
+    // elsewhere: here the test's own folder, where argdump is.
+    zuvtest::TempSuite suite;
+    suite.setEnv("ARGDUMP_OUT", QFile::encodeName(suite.path(u"out.txt"_s)));
+    ASSERT_FALSE(QFile::exists(suite.path(u"argdump"_s)));
+    ASSERT_TRUE(
+        Shell(QString(suite.dir()).replace(u'/', u'\\') + u"\\argdump.exe x"_s, SW_SHOWNORMAL));
+    EXPECT_TRUE(zuvtest::waitFor([&] { return suite.read(u"out.txt"_s).endsWith("x\n"); }));
+    // Any other folder is taken as it is named.
+    QTemporaryDir elsewhere;
+    EXPECT_FALSE(Shell(elsewhere.filePath(u"argdump"_s), SW_SHOWNORMAL));
 }
 
 TEST(Shell, MissingProgramIsAFalseReturnAndStillLogged)
