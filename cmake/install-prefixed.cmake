@@ -4,7 +4,10 @@ set(prefix "${CMAKE_INSTALL_PREFIX}")
 # file(INSTALL) puts $ENV{DESTDIR} in front by itself.
 set(root "${prefix}")
 set(programs "${prefix}/${ZUV_INSTALL_DIR}")
-set(staging "${CMAKE_CURRENT_BINARY_DIR}/zuv-install-staging")
+# Installs to different places may run side by side (the tests install
+# and package at once).
+string(MD5 unique "$ENV{DESTDIR}${prefix}")
+set(staging "${CMAKE_CURRENT_BINARY_DIR}/zuv-install-staging-${unique}")
 file(REMOVE_RECURSE "${staging}")
 file(MAKE_DIRECTORY "${staging}")
 
