@@ -9,13 +9,6 @@
 namespace zuv {
 namespace {
 
-QString executableDir()
-{
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
-}
-
 // The entry of `dir` whose name equals `name` ignoring case, or `name`.
 QString matchIgnoringCase(const QString& dir, const QString& name)
 {
@@ -34,7 +27,7 @@ QString matchIgnoringCase(const QString& dir, const QString& name)
 const QString& defaultProgramDir()
 {
     static const QString dir = [] {
-        const QString programs = executableDir();
+        const QString programs = programsDir();
         if (!QFileInfo::exists(programs + u'/' + QLatin1String(UserFolder::kInstalledMarker)))
             return programs;
         const QString own = UserFolder::location();
@@ -50,7 +43,9 @@ const QString& defaultProgramDir()
 
 QString programsDir()
 {
-    return executableDir();
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
 }
 
 QString programDir()

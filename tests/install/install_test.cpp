@@ -21,24 +21,8 @@ using namespace zuv;
 
 namespace {
 
-struct Finished
-{
-    int exitCode = -1;
-    QString output;
-};
-
-Finished run(const QString& program, const QStringList& args,
-             const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
-{
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, args);
-    if (!process.waitForFinished(240000))
-        process.kill();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAll())};
-}
+// Installing and packaging copy the whole build; a loaded machine is slow at it.
+constexpr int kBuildToolTimeoutMs = 240000;
 
 // Files and links below `dir`, relative to it.
 QStringList filesBelow(const QString& dir)
@@ -60,7 +44,8 @@ QString readText(const QString& path)
 // `packages` with everything the installed packages they name depend on.
 QStringList dependencyClosure(QStringList packages)
 {
-    const Finished all = run(u"dpkg-query"_s, {u"-W"_s, u"-f=${Package}\t${Depends}\n"_s});
+    const zuvtest::ToolResult all =
+        zuvtest::runTool(u"dpkg-query"_s, {u"-W"_s, u"-f=${Package}\t${Depends}\n"_s});
     QHash<QString, QStringList> dependsOf;
     for (const QString& line : all.output.split(u'\n', Qt::SkipEmptyParts)) {
         QStringList names;
@@ -85,8 +70,10 @@ TEST(InstalledSuite, FirstStartMakesTheMembersFolderAndUninstallLeavesIt)
     QTemporaryDir root;
     const QString prefix = root.filePath(u"prefix"_s);
     const QString own = root.filePath(u"data/zuv"_s);
-    const Finished install = run(u"" ZUV_CMAKE_COMMAND ""_s,
-                                 {u"--install"_s, u"" ZUV_BINARY_DIR ""_s, u"--prefix"_s, prefix});
+    const zuvtest::ToolResult install =
+        zuvtest::runTool(u"" ZUV_CMAKE_COMMAND ""_s,
+                         {u"--install"_s, u"" ZUV_BINARY_DIR ""_s, u"--prefix"_s, prefix}, {},
+                         QProcessEnvironment::systemEnvironment(), kBuildToolTimeoutMs);
     ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
 
     const QString programs = prefix + u"/lib/zuv"_s;
@@ -151,13 +138,14 @@ TEST(InstalledSuite, FirstStartMakesTheMembersFolderAndUninstallLeavesIt)
     EXPECT_EQ(options.value(OptionKeys::Zuvid), u"100001"_s);
 
     ASSERT_TRUE(zuvtest::waitFor([] { return bool(FindWindowA(u"Zuv - Sorvanta"_s)); }, 10000));
-    run(prefix + u"/bin/zuvbus"_s, {u"send"_s, u"Zuv - Sorvanta"_s, u"zuvend"_s});
+    zuvtest::runTool(prefix + u"/bin/zuvbus"_s, {u"send"_s, u"Zuv - Sorvanta"_s, u"zuvend"_s});
     EXPECT_TRUE(messenger.waitForFinished(15000));
     EXPECT_TRUE(zuvtest::waitFor([] { return !FindWindowA(u"Zuv Postrel! (Zuvnet)"_s); }, 10000));
     // Nothing of the member's went into the installed folder.
     EXPECT_EQ(filesBelow(programs), installedFiles);
 
-    const Finished uninstall = run(u"" ZUV_SOURCE_DIR "/scripts/uninstall"_s, {prefix});
+    const zuvtest::ToolResult uninstall =
+        zuvtest::runTool(u"" ZUV_SOURCE_DIR "/scripts/uninstall"_s, {prefix});
     ASSERT_EQ(uninstall.exitCode, 0) << uninstall.output.toStdString();
     EXPECT_EQ(filesBelow(prefix), QStringList()) << uninstall.output.toStdString();
     EXPECT_FALSE(QFileInfo::exists(programs));
@@ -178,24 +166,28 @@ TEST(InstalledSuite, UninstallTouchesNothingOutsideItsPrefix)
     manifest.write((outside + u"\n"_s + prefix + u"/../keep.txt\n"_s).toUtf8());
     manifest.close();
 
-    EXPECT_EQ(run(u"" ZUV_SOURCE_DIR "/scripts/uninstall"_s, {prefix}).exitCode, 0);
+    EXPECT_EQ(zuvtest::runTool(u"" ZUV_SOURCE_DIR "/scripts/uninstall"_s, {prefix}).exitCode, 0);
     EXPECT_TRUE(QFile::exists(outside));
-    EXPECT_NE(run(u"" ZUV_SOURCE_DIR "/scripts/uninstall"_s, {root.filePath(u"none"_s)}).exitCode,
-              0);
+    EXPECT_NE(
+        zuvtest::runTool(u"" ZUV_SOURCE_DIR "/scripts/uninstall"_s, {root.filePath(u"none"_s)})
+            .exitCode,
+        0);
 }
 
 TEST(Package, HoldsTheInstallUnderUsrAndDependsOnWhatItsProgramsLink)
 {
     QTemporaryDir out;
-    const Finished pack =
-        run(u"" ZUV_CPACK_COMMAND ""_s, {u"--config"_s, u"" ZUV_BINARY_DIR "/CPackConfig.cmake"_s,
-                                         u"-G"_s, u"DEB"_s, u"-B"_s, out.path()});
+    const zuvtest::ToolResult pack =
+        zuvtest::runTool(u"" ZUV_CPACK_COMMAND ""_s,
+                         {u"--config"_s, u"" ZUV_BINARY_DIR "/CPackConfig.cmake"_s, u"-G"_s,
+                          u"DEB"_s, u"-B"_s, out.path()},
+                         {}, QProcessEnvironment::systemEnvironment(), kBuildToolTimeoutMs);
     ASSERT_EQ(pack.exitCode, 0) << pack.output.toStdString();
     const QStringList debs = QDir(out.path()).entryList({u"zuv_*.deb"_s});
     ASSERT_EQ(debs.size(), 1) << pack.output.toStdString();
     const QString deb = out.filePath(debs.first());
 
-    const Finished contents = run(u"dpkg-deb"_s, {u"--contents"_s, deb});
+    const zuvtest::ToolResult contents = zuvtest::runTool(u"dpkg-deb"_s, {u"--contents"_s, deb});
     ASSERT_EQ(contents.exitCode, 0);
     std::printf("%s", qPrintable(contents.output)); // the listing, for whoever reads the log
     for (const QString& entry :
@@ -209,7 +201,8 @@ TEST(Package, HoldsTheInstallUnderUsrAndDependsOnWhatItsProgramsLink)
     }
     EXPECT_FALSE(contents.output.contains(u"_test"_s)); // no test programs
 
-    const Finished unpack = run(u"dpkg-deb"_s, {u"-x"_s, deb, out.filePath(u"root"_s)});
+    const zuvtest::ToolResult unpack =
+        zuvtest::runTool(u"dpkg-deb"_s, {u"-x"_s, deb, out.filePath(u"root"_s)});
     ASSERT_EQ(unpack.exitCode, 0);
     EXPECT_TRUE(readText(out.filePath(u"root/usr/share/applications/zuv.desktop"_s))
                     .contains(u"\nExec=/usr/bin/zuv\n"_s));
@@ -217,7 +210,8 @@ TEST(Package, HoldsTheInstallUnderUsrAndDependsOnWhatItsProgramsLink)
                     .contains(u"\nExecStart=/usr/lib/zuv/zuvd "_s));
 
     // Every library a program links directly comes from a package it depends on.
-    const Finished field = run(u"dpkg-deb"_s, {u"--field"_s, deb, u"Depends"_s});
+    const zuvtest::ToolResult field =
+        zuvtest::runTool(u"dpkg-deb"_s, {u"--field"_s, deb, u"Depends"_s});
     QStringList depends;
     for (const QString& item : field.output.trimmed().split(u',', Qt::SkipEmptyParts))
         depends.append(item.trimmed().section(u' ', 0, 0));
@@ -235,8 +229,8 @@ TEST(Package, HoldsTheInstallUnderUsrAndDependsOnWhatItsProgramsLink)
         if (!file.open(QIODevice::ReadOnly) || file.read(4) != "\x7f"
                                                                "ELF")
             continue;
-        const Finished needed = run(u"readelf"_s, {u"-d"_s, elf});
-        const Finished ldd = run(u"ldd"_s, {elf});
+        const zuvtest::ToolResult needed = zuvtest::runTool(u"readelf"_s, {u"-d"_s, elf});
+        const zuvtest::ToolResult ldd = zuvtest::runTool(u"ldd"_s, {elf});
         for (const auto& match :
              QRegularExpression(u"\\(NEEDED\\)\\s+Shared library: \\[([^\\]]+)\\]"_s)
                  .globalMatch(needed.output)) {
@@ -260,7 +254,7 @@ TEST(Package, HoldsTheInstallUnderUsrAndDependsOnWhatItsProgramsLink)
             QString package;
             for (const QString& candidate : {path.captured(1), real, QString(real).remove(0, 4),
                                              u"/usr"_s + path.captured(1)}) {
-                const Finished owner = run(u"dpkg"_s, {u"-S"_s, candidate});
+                const zuvtest::ToolResult owner = zuvtest::runTool(u"dpkg"_s, {u"-S"_s, candidate});
                 if (owner.exitCode == 0) {
                     package = owner.output.section(u':', 0, 0).trimmed();
                     break;

@@ -3,13 +3,7 @@
 #include "processes.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QHostAddress>
-#include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
 #include <grp.h>
 #include <optional>
 #include <pwd.h>
@@ -20,16 +14,11 @@ namespace {
 
 bool run(const QString& program, const QStringList& arguments, const QString& dir)
 {
-    QProcess process;
-    process.setWorkingDirectory(dir);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        qWarning("%s failed: %s", qPrintable(program), process.readAll().constData());
-        return false;
-    }
-    return true;
+    const ToolResult result =
+        runTool(program, arguments, dir, QProcessEnvironment::systemEnvironment(), 30000);
+    if (!result.ok())
+        qWarning("%s failed: %s", qPrintable(program), qPrintable(result.output));
+    return result.ok();
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)
@@ -181,18 +170,9 @@ service anvil {
     m_server.start(program, {QStringLiteral("-F"), QStringLiteral("-c"), configPath});
     if (!m_server.waitForStarted(5000))
         return;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 10000 && m_server.state() == QProcess::Running) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, quint16(pop3Port));
-        if (probe.waitForConnected(200) && probe.waitForReadyRead(1000) &&
-            probe.readAll().startsWith("+OK")) {
-            m_pop3Port = pop3Port;
-            m_pop3sPort = withTls ? pop3sPort : 0;
-            return;
-        }
-        QThread::msleep(20);
+    if (waitUntilAnswering(m_server, pop3Port, "+OK")) {
+        m_pop3Port = pop3Port;
+        m_pop3sPort = withTls ? pop3sPort : 0;
     }
 }
 

@@ -5,11 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QHostAddress>
 #include <QRandomGenerator>
-#include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QThread>
 #include <csignal>
 #include <grp.h>
@@ -116,17 +112,8 @@ IcecastProcess::IcecastProcess()
     m_server.start(program, {QStringLiteral("-c"), configPath});
     if (!m_server.waitForStarted(5000))
         return;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 10000 && m_server.state() == QProcess::Running) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, quint16(port));
-        if (probe.waitForConnected(200)) {
-            m_port = port;
-            return;
-        }
-        QThread::msleep(20);
-    }
+    if (waitUntilAnswering(m_server, port))
+        m_port = port;
 }
 
 IcecastProcess::~IcecastProcess()

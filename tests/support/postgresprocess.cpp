@@ -55,15 +55,10 @@ bool PostgresCluster::runTool(const QString& name, const QStringList& toolArgs, 
     QString program = tool(name);
     QStringList args = toolArgs;
     asServerUser(program, args);
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setWorkingDirectory(m_dir.path());
-    process.start(program, args);
-    const bool ok = process.waitForFinished(60000) &&
-                    process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    const ToolResult result = zuvtest::runTool(program, args, m_dir.path());
     if (output)
-        *output = QString::fromLocal8Bit(process.readAll()).trimmed();
-    return ok;
+        *output = result.output.trimmed();
+    return result.ok();
 }
 
 PostgresCluster::PostgresCluster()

@@ -6,6 +6,7 @@
 #include <QHostAddress>
 #include <QStandardPaths>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QThread>
 
 namespace zuvtest {
@@ -52,6 +53,42 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs)
         QThread::msleep(5);
     }
     return true;
+}
+
+ToolResult runTool(const QString& program, const QStringList& arguments, const QString& workingDir,
+                   const QProcessEnvironment& environment, int timeoutMs)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(workingDir);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(timeoutMs); // false also when it did not start
+    if (!finished) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    ToolResult result;
+    if (finished && process.exitStatus() == QProcess::NormalExit)
+        result.exitCode = process.exitCode();
+    result.output = QString::fromLocal8Bit(process.readAll());
+    return result;
+}
+
+bool waitUntilAnswering(const QProcess& server, int port, const QByteArray& greeting, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs && server.state() == QProcess::Running) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, quint16(port));
+        if (probe.waitForConnected(200) &&
+            (greeting.isEmpty() ||
+             (probe.waitForReadyRead(1000) && probe.readAll().startsWith(greeting))))
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
 }
 
 QStringList logLines(const QString& path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,26 @@ QString suitePath(const QString& name);
 
 // Polls `condition` (letting events run) until it holds or `timeoutMs` passes.
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+// How a tool a test ran to its end ended, and what it said (standard output
+// and error together).
+struct ToolResult
+{
+    int exitCode = -1; // -1: did not start, crashed or ran out of time
+    QString output;
+    bool ok() const { return exitCode == 0; }
+};
+
+// Runs `program` to its end; one that runs past `timeoutMs` is killed.
+ToolResult
+runTool(const QString& program, const QStringList& arguments, const QString& workingDir = {},
+        const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+        int timeoutMs = 60000);
+
+// Waits while `server` runs until its loopback `port` takes a connection
+// (and, when `greeting` is given, says something starting with it).
+bool waitUntilAnswering(const QProcess& server, int port, const QByteArray& greeting = {},
+                        int timeoutMs = 10000);
 
 // Lines of a UTF-8 log file such as ZUV_SHELL_LOG; empty when missing.
 QStringList logLines(const QString& path);
