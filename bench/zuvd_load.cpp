@@ -23,6 +23,7 @@
 #include <sstream>
 #include <string>
 #include <support/postgresprocess.h>
+#include <support/zuvdprocess.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -392,12 +393,6 @@ std::vector<Member> prepareMembers(int port, const Settings& s)
     return members;
 }
 
-std::string refreshTarget(const char* script, const Member& m)
-{
-    return std::string("/zuv/") + script + "?id=" + std::to_string(m.number) + "&h=" + m.password +
-           "&aktualizace=&radio=off&nalada=%3A%29&zuvrezim=0&ws=1";
-}
-
 // One member's messenger, sped up by s.scale, until `end`.
 void runClient(int port, const Settings& s, const std::vector<Member>& members, int index,
                Clock::time_point start, Clock::time_point end, ClientLog& log)
@@ -415,8 +410,10 @@ void runClient(int port, const Settings& s, const std::vector<Member>& members, 
     for (int k = 0; k < kKinds; ++k)
         due[k] = start + Clock::duration(std::uniform_int_distribution<long long>(
                              0, periods[k].count() - 1)(random));
-    const std::string full = refreshTarget("all.php", me);
-    const std::string messages = refreshTarget("all_msg.php", me);
+    const std::string full =
+        zuvtest::refreshTarget("all.php", std::to_string(me.number), me.password);
+    const std::string messages =
+        zuvtest::refreshTarget("all_msg.php", std::to_string(me.number), me.password);
     int sent = 0;
     for (;;) {
         const int k = int(std::min_element(due, due + kKinds) - due);

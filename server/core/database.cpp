@@ -227,6 +227,13 @@ CREATE TABLE IF NOT EXISTS schema_version(
 
 constexpr int kVersion = 3;
 
+// A newer zuvd may have changed the tables in ways this one does not know.
+void refuseNewer(int version)
+{
+    if (version > kVersion)
+        throw SqlError("the database is of a newer zuvd (version " + std::to_string(version) + ")");
+}
+
 // Brings a new file, or one of an older version, to the current version.
 void upgradeSqlite(Sqlite& db)
 {
@@ -235,8 +242,7 @@ void upgradeSqlite(Sqlite& db)
         auto st = db.prepare("PRAGMA user_version");
         return st.step() ? int(st.integer(0)) : 0;
     }();
-    if (version > kVersion)
-        throw SqlError("the database is of a newer zuvd (version " + std::to_string(version) + ")");
+    refuseNewer(version);
     if (version < 2) {
         db.exec(kSearchColumns);
         Members::fillSearchKeys(db);
@@ -260,8 +266,7 @@ void upgradePostgres(Postgres& db)
         if (st.step())
             version = int(st.integer(0));
     }
-    if (version > kVersion)
-        throw SqlError("the database is of a newer zuvd (version " + std::to_string(version) + ")");
+    refuseNewer(version);
     if (version < kVersion) {
         db.prepare("INSERT INTO schema_version(one, version) VALUES(1, ?) "
                    "ON CONFLICT(one) DO UPDATE SET version = excluded.version")

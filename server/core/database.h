@@ -28,7 +28,6 @@ public:
     Database& operator=(const Database&) = delete;
 
     static bool isPostgresAddress(const QString& location);
-    bool postgres() const { return m_postgres; }
 
     class Session
     {

@@ -16,6 +16,35 @@ namespace {
 
 void ignoreNotice(void*, const char*) {}
 
+// "?" and "?N" placeholders as PostgreSQL's "$N"; `count` is set to how many
+// values the statement takes.
+QByteArray placeholders(QByteArrayView sql, int& count)
+{
+    QByteArray out;
+    out.reserve(sql.size() + 16);
+    int highest = 0;
+    bool quoted = false;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const char c = sql[i];
+        if (c == '\'')
+            quoted = !quoted;
+        if (c != '?' || quoted) {
+            out.append(c);
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < sql.size() && sql[end] >= '0' && sql[end] <= '9')
+            ++end;
+        // A bare "?" is the one after the highest so far, as in SQLite.
+        const int index = end > i + 1 ? sql.sliced(i + 1, end - i - 1).toInt() : highest + 1;
+        highest = std::max(highest, index);
+        out.append('$').append(QByteArray::number(index));
+        i = end - 1;
+    }
+    count = highest;
+    return out;
+}
+
 } // namespace
 
 // Values go as text, blobs as binary; rows come back as text.
@@ -28,7 +57,6 @@ public:
     {}
     ~PostgresStatement() override { PQclear(m_result); }
 
-    void bindNull(int index) override { at(index) = {}, m_null[std::size_t(index - 1)] = true; }
     void bind(int index, qint64 value) override { set(index, QByteArray::number(value), false); }
     void bind(int index, const QString& value) override { set(index, value.toUtf8(), false); }
     void bindBlob(int index, const QByteArray& blob) override { set(index, blob, true); }
@@ -126,7 +154,7 @@ private:
 
 Postgres::~Postgres()
 {
-    m_cache.clear();
+    clearCache();
     PQfinish(m_conn);
 }
 
@@ -135,9 +163,14 @@ void Postgres::open(const QString& conninfo)
     m_conn = PQconnectdb(conninfo.toUtf8().constData());
     if (PQstatus(m_conn) != CONNECTION_OK)
         fail(m_conn, "connect");
-    PQsetNoticeProcessor(m_conn, ignoreNotice, nullptr);
-    if (PQsetClientEncoding(m_conn, "UTF8") != 0)
+    if (!configure())
         fail(m_conn, "client encoding");
+}
+
+bool Postgres::configure()
+{
+    PQsetNoticeProcessor(m_conn, ignoreNotice, nullptr);
+    return PQsetClientEncoding(m_conn, "UTF8") == 0;
 }
 
 bool Postgres::usable()
@@ -145,12 +178,9 @@ bool Postgres::usable()
     if (PQstatus(m_conn) == CONNECTION_OK)
         return true;
     // The server's prepared statements went with the old connection.
-    m_cache.clear();
+    clearCache();
     PQreset(m_conn);
-    if (PQstatus(m_conn) != CONNECTION_OK)
-        return false;
-    PQsetNoticeProcessor(m_conn, ignoreNotice, nullptr);
-    return PQsetClientEncoding(m_conn, "UTF8") == 0;
+    return PQstatus(m_conn) == CONNECTION_OK && configure();
 }
 
 void Postgres::exec(const char* sql)
@@ -164,64 +194,29 @@ void Postgres::exec(const char* sql)
 
 Statement Postgres::prepare(const char* sql)
 {
-    auto it = m_cache.find(sql);
-    if (it == m_cache.end()) {
+    return cached(sql, [&]() -> std::unique_ptr<StatementCore> {
         int count = 0;
-        QByteArray text = placeholders(sql, &count);
+        QByteArray text = placeholders(sql, count);
         const QByteArray name = "z" + QByteArray::number(++m_named);
         PGresult* result = PQprepare(m_conn, name.constData(), text.constData(), 0, nullptr);
         const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
         PQclear(result);
         if (!ok)
             fail(m_conn, "prepare");
-        it = m_cache
-                 .emplace(sql,
-                          std::make_unique<PostgresStatement>(*this, name, std::move(text), count))
-                 .first;
-    } else if (it->second->busy) {
-        throw SqlError(std::string("statement already in use: ") + sql);
-    }
-    return Statement(it->second.get(), false);
+        return std::make_unique<PostgresStatement>(*this, name, std::move(text), count);
+    });
 }
 
 Statement Postgres::prepareBuilt(const QByteArray& sql)
 {
     int count = 0;
-    QByteArray text = placeholders(sql, &count);
+    QByteArray text = placeholders(sql, count);
     return Statement(new PostgresStatement(*this, {}, std::move(text), count), true);
 }
 
 void Postgres::begin()
 {
     exec("BEGIN");
-}
-
-QByteArray Postgres::placeholders(QByteArrayView sql, int* count)
-{
-    QByteArray out;
-    out.reserve(sql.size() + 16);
-    int highest = 0;
-    bool quoted = false;
-    for (qsizetype i = 0; i < sql.size(); ++i) {
-        const char c = sql[i];
-        if (c == '\'')
-            quoted = !quoted;
-        if (c != '?' || quoted) {
-            out.append(c);
-            continue;
-        }
-        qsizetype end = i + 1;
-        while (end < sql.size() && sql[end] >= '0' && sql[end] <= '9')
-            ++end;
-        // A bare "?" is the one after the highest so far, as in SQLite.
-        const int index = end > i + 1 ? sql.sliced(i + 1, end - i - 1).toInt() : highest + 1;
-        highest = std::max(highest, index);
-        out.append('$').append(QByteArray::number(index));
-        i = end - 1;
-    }
-    if (count)
-        *count = highest;
-    return out;
 }
 
 } // namespace zuv::server

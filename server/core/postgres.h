@@ -2,9 +2,6 @@
 
 #include "sql.h"
 
-#include <map>
-#include <memory>
-
 struct pg_conn;
 
 namespace zuv::server {
@@ -31,16 +28,14 @@ public:
     int changes() const override { return m_changes; }
     void begin() override;
 
-    // "?" and "?N" placeholders as PostgreSQL's "$N"; also how many values
-    // the statement takes.
-    static QByteArray placeholders(QByteArrayView sql, int* count = nullptr);
-
 private:
     friend class PostgresStatement;
+    // Notices ignored, text as UTF-8; false when the server refuses.
+    bool configure();
+
     pg_conn* m_conn = nullptr;
     int m_changes = 0;
     int m_named = 0;
-    std::map<const char*, std::unique_ptr<StatementCore>> m_cache;
 };
 
 } // namespace zuv::server

@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <map>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace zuv::server {
 
@@ -28,7 +30,6 @@ class StatementCore
 {
 public:
     virtual ~StatementCore() = default;
-    virtual void bindNull(int index) = 0;
     virtual void bind(int index, qint64 value) = 0;
     virtual void bind(int index, const QString& value) = 0;
     virtual void bindBlob(int index, const QByteArray& blob) = 0;
@@ -95,6 +96,25 @@ public:
     // A transaction that writes: SQLite takes its write lock at once, so
     // two of them never deadlock on upgrading a read lock.
     virtual void begin() = 0;
+
+protected:
+    // prepare() of a storage: the statement kept for `sql`, made by `make`
+    // the first time.
+    template <typename Make> Statement cached(const char* sql, Make make)
+    {
+        auto it = m_cache.find(sql);
+        if (it == m_cache.end())
+            it = m_cache.emplace(sql, make()).first;
+        else if (it->second->busy)
+            throw SqlError(std::string("statement already in use: ") + sql);
+        return Statement(it->second.get(), false);
+    }
+    // A storage's destructor calls it before it closes the connection the
+    // statements belong to.
+    void clearCache() { m_cache.clear(); }
+
+private:
+    std::map<const char*, std::unique_ptr<StatementCore>> m_cache;
 };
 
 // Commits when commit() is called, rolls back otherwise.

@@ -29,11 +29,6 @@ public:
     {}
     ~SqliteStatement() override { sqlite3_finalize(m_stmt); }
 
-    void bindNull(int index) override
-    {
-        if (sqlite3_bind_null(m_stmt, index) != SQLITE_OK)
-            fail(m_db, "bind");
-    }
     void bind(int index, qint64 value) override
     {
         if (sqlite3_bind_int64(m_stmt, index, value) != SQLITE_OK)
@@ -104,7 +99,8 @@ private:
 
 Sqlite::~Sqlite()
 {
-    m_cache.clear();
+    // Statements are finalised before the connection can close.
+    clearCache();
     if (m_holdsWriteTurn)
         writeTurn().unlock();
     sqlite3_close(m_db);
@@ -150,17 +146,13 @@ void Sqlite::giveWriteTurnBack()
 
 Statement Sqlite::prepare(const char* sql)
 {
-    auto it = m_cache.find(sql);
-    if (it == m_cache.end()) {
+    return cached(sql, [&]() -> std::unique_ptr<StatementCore> {
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
             SQLITE_OK)
             fail(m_db, "prepare");
-        it = m_cache.emplace(sql, std::make_unique<SqliteStatement>(*this, m_db, stmt)).first;
-    } else if (it->second->busy) {
-        throw SqlError(std::string("statement already in use: ") + sql);
-    }
-    return Statement(it->second.get(), false);
+        return std::make_unique<SqliteStatement>(*this, m_db, stmt);
+    });
 }
 
 Statement Sqlite::prepareBuilt(const QByteArray& sql)

@@ -2,9 +2,6 @@
 
 #include "sql.h"
 
-#include <map>
-#include <memory>
-
 struct sqlite3;
 
 namespace zuv::server {
@@ -37,7 +34,6 @@ public:
 private:
     bool m_holdsWriteTurn = false;
     sqlite3* m_db = nullptr;
-    std::map<const char*, std::unique_ptr<StatementCore>> m_cache;
 };
 
 } // namespace zuv::server

@@ -11,13 +11,9 @@
 namespace zuvtest {
 
 namespace {
+// The storage of the test that runs now; StorageTest sets it.
 Storage g_storage = Storage::Sqlite;
 } // namespace
-
-Storage currentStorage()
-{
-    return g_storage;
-}
 
 QString newDatabase(const QTemporaryDir& dir)
 {

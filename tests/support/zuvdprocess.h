@@ -25,9 +25,6 @@ enum class Storage
     Postgres,
 };
 
-// The storage of the test that runs now; StorageTest sets it.
-Storage currentStorage();
-
 // A database of the current storage of its own for one test: a file in
 // `dir`, or a new database in the test program's PostgreSQL cluster.
 QString newDatabase(const QTemporaryDir& dir);
