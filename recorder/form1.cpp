@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "core/id3tag.h"
+#include "core/library.h"
 #include "core/recordingplan.h"
 #include "zuvrecors.h"
 
@@ -30,6 +31,23 @@ QLabel* hint(const QString& text, QWidget* parent)
     auto* label = new QLabel(text, parent);
     label->setWordWrap(true);
     return label;
+}
+
+using TimeFields = std::array<QLineEdit*, 5>;
+
+void showTime(const TimeFields& fields, const ScheduleTime& time)
+{
+    fields[0]->setText(time.day);
+    fields[1]->setText(time.month);
+    fields[2]->setText(time.year);
+    fields[3]->setText(time.hour);
+    fields[4]->setText(time.minute);
+}
+
+ScheduleTime timeOf(const TimeFields& fields)
+{
+    return {fields[0]->text(), fields[1]->text(), fields[2]->text(), fields[3]->text(),
+            fields[4]->text()};
 }
 
 QColor colourOf(ScheduleColour colour)
@@ -102,7 +120,7 @@ void Form1::buildWindow()
     resize(720, 400);
 }
 
-QWidget* Form1::buildSettingsCard()
+void Form1::buildSettingsCard()
 {
     auto* layout = new QVBoxLayout(&CardSET);
     auto* nameRow = new QHBoxLayout;
@@ -127,10 +145,9 @@ QWidget* Form1::buildSettingsCard()
     Label30.setCursor(Qt::PointingHandCursor);
     Label30.installEventFilter(this);
     layout->addWidget(&Label30);
-    return &CardSET;
 }
 
-QWidget* Form1::buildRecordingCard()
+void Form1::buildRecordingCard()
 {
     auto* layout = new QGridLayout(&CardREC);
     Label9.setWordWrap(true);
@@ -162,10 +179,9 @@ QWidget* Form1::buildRecordingCard()
     connect(&ComboBitrate, &QComboBox::activated, this, &Form1::ComboBitrate_Click);
     connect(&Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(&Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    return &CardREC;
 }
 
-QWidget* Form1::buildScheduleCard()
+void Form1::buildScheduleCard()
 {
     auto* layout = new QGridLayout(&CardTim);
     Check1.setText(QStringLiteral("Aktivavat časované nahrávání"));
@@ -177,29 +193,27 @@ QWidget* Form1::buildScheduleCard()
     for (int i = 0; i < heads.size(); ++i)
         layout->addWidget(new QLabel(heads[i], &CardTim), 3, i + 1);
     layout->addWidget(new QLabel(QStringLiteral("Začátek nahrávání:"), &CardTim), 4, 0);
-    int column = 1;
-    for (QLineEdit* field : {&RecTd, &RecTm, &RecTr, &RecTh, &RecTmin})
-        layout->addWidget(field, 4, column++);
+    for (int i = 0; i < int(m_startFields.size()); ++i)
+        layout->addWidget(m_startFields[i], 4, i + 1);
     Option1.setText(QStringLiteral("určit čas:"));
     Option1.setChecked(true);
     layout->addWidget(&Option1, 5, 0, 1, 6);
     layout->addWidget(new QLabel(QStringLiteral("Konec nahrávání:"), &CardTim), 6, 0);
-    column = 1;
-    for (QLineEdit* field : {&RecTdS, &RecTmS, &RecTrS, &RecThS, &RecTminS})
-        layout->addWidget(field, 6, column++);
-    for (QLineEdit* field :
-         {&RecTd, &RecTm, &RecTr, &RecTh, &RecTmin, &RecTdS, &RecTmS, &RecTrS, &RecThS, &RecTminS})
-        field->setMaximumWidth(70);
+    for (int i = 0; i < int(m_stopFields.size()); ++i)
+        layout->addWidget(m_stopFields[i], 6, i + 1);
+    for (const TimeFields& fields : {m_startFields, m_stopFields}) {
+        for (QLineEdit* field : fields)
+            field->setMaximumWidth(70);
+    }
     Option2.setText(QStringLiteral("pokud nahrávaný soubor bude mít velikost větší než cca (MB):"));
     layout->addWidget(&Option2, 7, 0, 1, 5);
     FileSizeMax.setText(QStringLiteral("100"));
     FileSizeMax.setMaximumWidth(70);
     layout->addWidget(&FileSizeMax, 7, 5);
     layout->setRowStretch(8, 1);
-    return &CardTim;
 }
 
-QWidget* Form1::buildTagCard()
+void Form1::buildTagCard()
 {
     auto* layout = new QFormLayout(&CardTAG);
     layout->addRow(QStringLiteral("Title:"), &svTAGtitle);
@@ -215,7 +229,6 @@ QWidget* Form1::buildTagCard()
     Command4.setText(QStringLiteral("Uložit inforamce do souboru"));
     layout->addRow(QString(), &Command4);
     connect(&Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    return &CardTAG;
 }
 
 bool Form1::Form_Load(const QString& commandLine)
@@ -228,39 +241,28 @@ bool Form1::Form_Load(const QString& commandLine)
     // 2.
     SetSubclass(true);
     // 3.
-    m_commandLine = commandLine;
-    if (m_commandLine != u"l")
-        m_stationName = m_commandLine;
+    if (commandLine != u"l")
+        m_stationName = commandLine;
     // 4. The proposals are real times: a minute past 59 carries on.
     const QDateTime now = QDateTime::currentDateTime();
-    const ScheduleTime start = proposedScheduleTime(now, 10);
-    const ScheduleTime stop = proposedScheduleTime(now, 20);
-    RecTd.setText(start.day);
-    RecTm.setText(start.month);
-    RecTr.setText(start.year);
-    RecTh.setText(start.hour);
-    RecTmin.setText(start.minute);
-    RecTdS.setText(stop.day);
-    RecTmS.setText(stop.month);
-    RecTrS.setText(stop.year);
-    RecThS.setText(stop.hour);
-    RecTminS.setText(stop.minute);
+    showTime(m_startFields, proposedScheduleTime(now, 10));
+    showTime(m_stopFields, proposedScheduleTime(now, 20));
     // 5.
     ComboBitrate.setCurrentIndex(2);
     ComboBitrate_Click();
     // 7., 8.
     m_stationName = m_stationName.trimmed();
-    m_fileBase = proposedFileBase(now, m_stationName);
     svTAGartist.setText(m_stationName);
     // 9.
     Combo1.addItems(ID3GenreNames());
     TabStrip1.setCurrentIndex(0);
-    NameCash.setText(m_fileBase);
+    // NameCash_Change takes the file base and its resolved path from the field.
+    NameCash.setText(proposedFileBase(now, m_stationName));
     NameCash_Change();
     Combo1.setCurrentIndex(0);
     Timer2.start();
     Timer2_Timer();
-    if (m_commandLine == u"l") {
+    if (commandLine == u"l") {
         m_library->setStartedAlone(true);
         showLibrary();
     }
@@ -278,11 +280,6 @@ void Form1::SetFocusCommand()
     showNormal();
     raise();
     activateWindow();
-}
-
-QString Form1::musicFolder() const
-{
-    return programDir() + QStringLiteral("\\Music");
 }
 
 QString Form1::recordingFile() const
@@ -349,6 +346,7 @@ void Form1::NameCash_Change()
 {
     // The name stays a name: separators typed in it would leave the folder.
     m_fileBase = fileNameSafe(NameCash.text());
+    m_recordingPath = resolvePath(recordingFile());
     Label9.setText(QStringLiteral("Název souboru: ") + m_fileBase + QStringLiteral(".mp3"));
 }
 
@@ -360,7 +358,7 @@ void Form1::Command5_Click()
 
 bool Form1::OtestujCestu()
 {
-    if (!QFileInfo::exists(resolvePath(recordingFile())))
+    if (!QFileInfo::exists(m_recordingPath))
         return true;
     MsgBox(QStringLiteral("Soubor s tímto názvem již existuje."), MsgButtons::Ok,
            MsgIcon::Critical);
@@ -371,7 +369,7 @@ bool Form1::OtestujCestu()
 
 void Form1::setStartFieldsEnabled(bool enabled)
 {
-    for (QLineEdit* field : {&RecTd, &RecTm, &RecTr, &RecTh, &RecTmin})
+    for (QLineEdit* field : m_startFields)
         field->setEnabled(enabled);
 }
 
@@ -382,8 +380,9 @@ void Form1::Command1_Click()
     Command1.setEnabled(false);
     ComboBitrate.setEnabled(false);
     QDir().mkpath(resolvePath(musicFolder()));
-    const bool started =
-        m_capture.StartRecording(resolvePath(recordingFile()), m_channels, m_quality);
+    // The folder may have appeared or changed since the name was typed.
+    m_recordingPath = resolvePath(recordingFile());
+    const bool started = m_capture.StartRecording(m_recordingPath, m_channels, m_quality);
     if (!started) {
         if (!m_capture.LastError().isEmpty())
             MsgBox(QStringLiteral("Při běhu programu nastala chyba."));
@@ -422,24 +421,16 @@ void Form1::Stopuj()
     Label12.setText(SeconToTime(m_elapsedSeconds));
 }
 
-QString Form1::FileSizeAkt() const
-{
-    const QFileInfo file(resolvePath(recordingFile()));
-    if (!file.exists())
-        return {};
-    return fileSizeText(file.size());
-}
-
 void Form1::Timer2_Timer()
 {
     ScheduleInput input;
     input.enabled = Check1.isChecked();
     input.recording = m_recordingActive;
     input.stopBySize = Option2.isChecked();
-    input.start = {RecTd.text(), RecTm.text(), RecTr.text(), RecTh.text(), RecTmin.text()};
-    input.stop = {RecTdS.text(), RecTmS.text(), RecTrS.text(), RecThS.text(), RecTminS.text()};
+    input.start = timeOf(m_startFields);
+    input.stop = timeOf(m_stopFields);
     input.sizeMax = FileSizeMax.text();
-    const QFileInfo file(resolvePath(recordingFile()));
+    const QFileInfo file(m_recordingPath);
     if (file.exists())
         input.fileBytes = file.size();
 
@@ -473,7 +464,7 @@ void Form1::Command4_Click()
     tag.year = svTAGyear.text();
     tag.comment = svTAGinfo.text();
     tag.genre = quint8(qMax(0, Combo1.currentIndex()));
-    if (!WriteID3Tag(resolvePath(recordingFile()), tag)) {
+    if (!WriteID3Tag(m_recordingPath, tag)) {
         // Nothing was saved: the person stays with the tag to try again.
         MsgBox(QStringLiteral("Při běhu programu nastala chyba."));
         return;

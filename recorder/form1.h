@@ -14,6 +14,7 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <foundation/bus/buswindow.h>
 #include <foundation/bus/windowproc.h>
 #include <memory>
@@ -94,7 +95,6 @@ public:
     void Command4_Click();
     void Stopuj();
     void Timer2_Timer();
-    QString FileSizeAkt() const;
     void Image1_Click();
     void Label30_Click();
     void SetFocusCommand();
@@ -102,7 +102,6 @@ public:
     // State others look at (tests among them).
     const QString& stationName() const { return m_stationName; }
     const QString& fileBase() const { return m_fileBase; }
-    QString musicFolder() const;
     QString recordingFile() const;
     int channels() const { return m_channels; }
     int quality() const { return m_quality; }
@@ -125,19 +124,24 @@ protected:
 
 private:
     void buildWindow();
-    QWidget* buildSettingsCard();
-    QWidget* buildRecordingCard();
-    QWidget* buildScheduleCard();
-    QWidget* buildTagCard();
+    void buildSettingsCard();
+    void buildRecordingCard();
+    void buildScheduleCard();
+    void buildTagCard();
     void SetSubclass(bool on);
     void setStartFieldsEnabled(bool enabled);
     void setQualityControlsEnabled(bool enabled);
     void showLibrary();
     QString serverBase() const;
 
-    QString m_commandLine;
     QString m_stationName;
     QString m_fileBase;
+    // recordingFile() as the file system takes it; resolving may list the
+    // Music folder, too slow for the tick.
+    QString m_recordingPath;
+    // The schedule's fields: day, month, year, hour, minute.
+    const std::array<QLineEdit*, 5> m_startFields{&RecTd, &RecTm, &RecTr, &RecTh, &RecTmin};
+    const std::array<QLineEdit*, 5> m_stopFields{&RecTdS, &RecTmS, &RecTrS, &RecThS, &RecTminS};
     int m_channels = 1;
     int m_quality = 2;
     bool m_recordingActive = false;

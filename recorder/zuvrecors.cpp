@@ -80,6 +80,10 @@ void ZuvRecors::buildWindow()
     Label2.setText(QStringLiteral("Zuvnet"));
     Label2.setStyleSheet(QStringLiteral("font-weight: bold;"));
     ProgressBar1.setTextVisible(false);
+    m_search.setProgress([this](const QString&, qsizetype found) {
+        Label1.setText(QStringLiteral("Hledání hudebních souborů: nalezeno %1").arg(found));
+        DoEvents();
+    });
 
     Command1.setText(QStringLiteral("Nové hledání"));
     Command2.setText(QStringLiteral("Zastav hledání"));
@@ -158,11 +162,6 @@ void ZuvRecors::Form_Load()
     Command1_Click();
 }
 
-QString ZuvRecors::musicFolder()
-{
-    return programDir() + QStringLiteral("\\Music");
-}
-
 void ZuvRecors::Command1_Click()
 {
     if (m_searching) {
@@ -231,15 +230,7 @@ void ZuvRecors::Konec_Click()
 
 void ZuvRecors::FindFiles(QString pattern, QString folder)
 {
-    if (m_search.running()) {
-        m_search.stop();
-        return;
-    }
     ProgressBar1.setRange(0, 0);
-    m_search.setProgress([this](const QString&, qsizetype found) {
-        Label1.setText(QStringLiteral("Hledání hudebních souborů: nalezeno %1").arg(found));
-        DoEvents();
-    });
     m_search.FindFiles(pattern, folder, List1);
     ProgressBar1.setRange(0, 1);
     ProgressBar1.setValue(0);
@@ -323,18 +314,15 @@ void ZuvRecors::TreeViewKliknuti()
 void ZuvRecors::SelektniListView()
 {
     List2.clear();
-    QStringList paths;
+    const QString folder = programDir();
     for (int i = 0; i < ListView1.topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = ListView1.topLevelItem(i);
         if (item->isSelected())
-            paths.append(itemPath(item));
+            List2.append(playlistEntry(itemPath(item), folder));
     }
-    const QString folder = programDir();
-    for (const QString& path : std::as_const(paths))
-        List2.append(playlistEntry(path, folder));
     const QString playlist = playlistPath();
     // The old list is replaced in one step, never left half written.
-    if (!writePlaylist(playlist, paths, folder))
+    if (!writePlaylistEntries(playlist, List2))
         return;
     WindowsMediaPlayer1.setURL(playlist);
 }

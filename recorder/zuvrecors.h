@@ -56,8 +56,6 @@ public:
     QTreeWidgetItem* findNode(const QString& key) const;
     // The full path a list item stands for (its key).
     static QString itemPath(const QTreeWidgetItem* item);
-    // The folder searched for music.
-    static QString musicFolder();
 
     QTreeWidget TreeView1;
     QTreeWidget ListView1;
@@ -85,7 +83,6 @@ public:
     QAction* HideMenuKill = nullptr;
 
     const TagCache& tags() const { return m_tags; }
-    bool searching() const { return m_searching; }
 
 signals:
     // Back to the recording window ("Zuv Recorder", or the close box when

@@ -1,6 +1,7 @@
 #include "library.h"
 
 #include <QFile>
+#include <foundation/paths.h>
 #include <sys/stat.h>
 
 namespace zuv::recorder {
@@ -26,6 +27,11 @@ QString orUnsorted(const QString& value)
 }
 
 } // namespace
+
+QString musicFolder()
+{
+    return programDir() + QStringLiteral("\\Music");
+}
 
 QString unsortedGroup()
 {

@@ -10,6 +10,9 @@
 
 namespace zuv::recorder {
 
+// The folder the recorder records into and the library searches.
+QString musicFolder();
+
 // The group of files whose artist or album field is empty, and of files
 // without a tag.
 QString unsortedGroup();

@@ -2,7 +2,7 @@
 
 #include <foundation/codepage.h>
 #include <foundation/paths.h>
-#include <foundation/textfile.h>
+#include <foundation/stagedfile.h>
 
 namespace zuv::recorder {
 namespace {
@@ -15,37 +15,23 @@ bool encodable(char32_t c)
 
 QString escaped(const QString& text)
 {
+    const QString xml = text.toHtmlEscaped();
     QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        switch (c.unicode()) {
-        case u'&':
-            out += QStringLiteral("&amp;");
-            break;
-        case u'<':
-            out += QStringLiteral("&lt;");
-            break;
-        case u'>':
-            out += QStringLiteral("&gt;");
-            break;
-        case u'"':
-            out += QStringLiteral("&quot;");
-            break;
-        default: {
-            if (c.unicode() < 0x80) {
-                out += c;
-                break;
-            }
-            char32_t code = c.unicode();
-            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-                code = QChar::surrogateToUcs4(c, text.at(++i));
-            if (encodable(code))
-                out += QString::fromUcs4(&code, 1);
-            else
-                out += QStringLiteral("&#%1;").arg(quint32(code));
+    out.reserve(xml.size());
+    for (qsizetype i = 0; i < xml.size(); ++i) {
+        const QChar c = xml.at(i);
+        if (c.unicode() < 0x80) {
+            out += c;
+            continue;
         }
-        }
+        char32_t code = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < xml.size() && xml.at(i + 1).isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, xml.at(++i));
+        // Windows-1250 lacks most characters; those become references.
+        if (encodable(code))
+            out += QString::fromUcs4(&code, 1);
+        else
+            out += QStringLiteral("&#%1;").arg(quint32(code));
     }
     return out;
 }
@@ -90,6 +76,13 @@ QByteArray playlistBytes(const QStringList& entries)
     return CodePage::encode(text);
 }
 
+bool writePlaylistEntries(const QString& playlistFile, const QStringList& entries)
+{
+    // Rewritten on every click in the list, and a player reading it needs no
+    // copy that outlives a crash: no waiting for the disk.
+    return StagedFile::write(resolvePath(playlistFile), playlistBytes(entries));
+}
+
 bool writePlaylist(const QString& playlistFile, const QStringList& paths,
                    const QString& programFolder)
 {
@@ -97,7 +90,7 @@ bool writePlaylist(const QString& playlistFile, const QStringList& paths,
     entries.reserve(paths.size());
     for (const QString& path : paths)
         entries.append(playlistEntry(path, programFolder));
-    return TextFile::writeBytesAtomic(playlistFile, playlistBytes(entries));
+    return writePlaylistEntries(playlistFile, entries);
 }
 
 } // namespace zuv::recorder

@@ -20,8 +20,11 @@ QString playlistEntry(const QString& path, const QString& programFolder);
 // without a Windows-1250 byte as a character reference.
 QByteArray playlistBytes(const QStringList& entries);
 
-// Rewrites the playlist of these files (full paths) at `playlistFile`
-// whole, so that the player never reads half a list. False when it cannot.
+// Rewrites the playlist of these entries (playlistEntry()) at
+// `playlistFile` whole, so that the player never reads half a list. False
+// when it cannot.
+bool writePlaylistEntries(const QString& playlistFile, const QStringList& entries);
+// The same for these files (full paths).
 bool writePlaylist(const QString& playlistFile, const QStringList& paths,
                    const QString& programFolder);
 

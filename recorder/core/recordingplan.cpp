@@ -14,7 +14,7 @@ std::optional<int> number(const QString& text)
     return value;
 }
 
-QString twoDigits(int value)
+QString twoDigits(qint64 value)
 {
     return value < 10 ? QStringLiteral("0") + QString::number(value) : QString::number(value);
 }
@@ -91,10 +91,8 @@ QString SeconToTime(qint64 seconds)
 {
     if (seconds < 0)
         seconds = 0;
-    const auto pad = [](qint64 value) {
-        return QStringLiteral("%1").arg(value, 2, 10, QChar(u'0'));
-    };
-    return pad(seconds / 3600) + u':' + pad((seconds / 60) % 60) + u':' + pad(seconds % 60);
+    return twoDigits(seconds / 3600) + u':' + twoDigits((seconds / 60) % 60) + u':' +
+           twoDigits(seconds % 60);
 }
 
 QString fileSizeText(qint64 bytes)
@@ -126,6 +124,7 @@ ScheduleTick scheduleTick(const ScheduleInput& input, const QDateTime& now)
         QStringLiteral("Aktuální čas: ") + now.toString(QStringLiteral("HH:mm:ss (dd.MM.yy)"));
     const QString nowKey = now.toString(QStringLiteral("yyyyMMddHHmm"));
     const QString stopText = QStringLiteral("Stop nahrávání: ") + stop->shown();
+    const QString size = input.fileBytes ? fileSizeText(*input.fileBytes) : QString();
 
     if (!input.enabled) {
         tick.state = QStringLiteral("Funkce je vypnutá");
@@ -145,7 +144,6 @@ ScheduleTick scheduleTick(const ScheduleInput& input, const QDateTime& now)
         if (nowKey == stop->compareKey())
             tick.action = ScheduleAction::StopRecording;
     } else {
-        const QString size = input.fileBytes ? fileSizeText(*input.fileBytes) : QString();
         tick.state = QStringLiteral("Velikost souboru: ") + size + QStringLiteral(" MB");
         tick.colour = ScheduleColour::DarkRed;
         const auto limit = megabytes(input.sizeMax);
@@ -154,7 +152,6 @@ ScheduleTick scheduleTick(const ScheduleInput& input, const QDateTime& now)
         if (input.fileBytes && double(*input.fileBytes) / kMegabyte >= *limit)
             tick.action = ScheduleAction::StopRecording;
     }
-    const QString size = input.fileBytes ? fileSizeText(*input.fileBytes) : QString();
     tick.sizeLine = QStringLiteral("Velikost nahrávky: ") +
                     (size.isEmpty() ? QStringLiteral("0") : size) + QStringLiteral(" MB");
     return tick;

@@ -1,5 +1,6 @@
 #include "mediaplayer.h"
 
+#include <QFile>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -9,7 +10,6 @@
 #include <cmath>
 #include <foundation/codepage.h>
 #include <foundation/paths.h>
-#include <foundation/textfile.h>
 #include <mpv/client.h>
 
 // QT_LOGGING_RULES="zuv.media.debug=true" shows mpv's own messages.
@@ -124,6 +124,11 @@ QString xmlUnescaped(const QString& text)
     return out;
 }
 
+bool isFileUrl(const QString& item)
+{
+    return item.startsWith(u"file:", Qt::CaseInsensitive);
+}
+
 bool hasScheme(const QString& item)
 {
     // A drive letter ("C:\...") is no scheme.
@@ -161,12 +166,13 @@ QString decodeStreamTitle(const QByteArray& bytes)
 
 QStringList wplEntries(const QString& playlistPath)
 {
-    const std::optional<QByteArray> bytes = TextFile::readBytes(playlistPath);
-    if (!bytes)
+    const QString path = resolvePath(playlistPath);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return {};
     // The suite writes Windows-1250; a playlist from elsewhere is UTF-8.
-    const QString text = decodeStreamTitle(*bytes);
-    QString folder = resolvePath(playlistPath);
+    const QString text = decodeStreamTitle(file.readAll());
+    QString folder = path;
     folder.truncate(std::max<qsizetype>(folder.lastIndexOf(u'/'), 0));
     static const QRegularExpression media(
         QStringLiteral("<media\\s[^>]*?\\bsrc\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)')"),
@@ -466,8 +472,7 @@ void MediaPlayer::load()
     m_heldEnd.reset();
     QStringList items;
     if (isPlaylistFile()) {
-        items = wplEntries(
-            m_url.startsWith(u"file:", Qt::CaseInsensitive) ? QUrl(m_url).toLocalFile() : m_url);
+        items = wplEntries(isFileUrl(m_url) ? QUrl(m_url).toLocalFile() : m_url);
         if (items.isEmpty()) {
             // An empty list (nothing selected) plays nothing; that is no failure.
             unload(stoppedText());
@@ -475,9 +480,7 @@ void MediaPlayer::load()
         }
     } else {
         // Paths of the suite may be written with "\" and in any case.
-        items.append(isNetworkItem() || m_url.startsWith(u"file:", Qt::CaseInsensitive)
-                         ? m_url
-                         : resolvePath(m_url));
+        items.append(isNetworkItem() || isFileUrl(m_url) ? m_url : resolvePath(m_url));
     }
     const QByteArray first = items.first().toUtf8();
     const char* args[] = {"loadfile", first.constData(), "replace", nullptr};
@@ -578,7 +581,7 @@ void MediaPlayer::updateTitle()
 
 bool MediaPlayer::isNetworkItem() const
 {
-    return hasScheme(m_url) && !m_url.startsWith(u"file:", Qt::CaseInsensitive);
+    return hasScheme(m_url) && !isFileUrl(m_url);
 }
 
 bool MediaPlayer::isPlaylistFile() const
