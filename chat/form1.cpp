@@ -16,6 +16,7 @@
 #include <foundation/bus/sendmessage.h>
 #include <foundation/bus/windowproc.h>
 #include <foundation/codepage.h>
+#include <foundation/gui/desktop.h>
 #include <foundation/gui/notification.h>
 #include <foundation/gui/pause.h>
 #include <foundation/gui/sound.h>
@@ -106,10 +107,7 @@ void Form1::handleCommand(const QString& command)
 
 void Form1::bringUp()
 {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    showNormal();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 void Form1::ReceiveMessage(const QString& data)
@@ -141,10 +139,8 @@ void Form1::notifyDesktop(const QString& nick, const QString& text)
         m_desktopNotice = new DesktopNotification(QStringLiteral("Zuv"), this);
         connect(m_desktopNotice, &DesktopNotification::clicked, this, &Form1::bringUp);
     }
-    // Notification services may read the body as markup: it goes as text.
-    QString firstLine = text.section(u'\n', 0, 0).left(200);
-    firstLine = firstLine.toHtmlEscaped();
-    m_desktopNotice->show(nick, firstLine, QStringLiteral("mail-message-new"));
+    m_desktopNotice->show(nick, text.section(u'\n', 0, 0).left(200),
+                          QStringLiteral("mail-message-new"));
 }
 
 void Form1::OznamPrijetiZpravy()

@@ -7,10 +7,10 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 #include <foundation/bus/instance.h>
+#include <foundation/gui/desktop.h>
 #include <foundation/gui/messagebox.h>
 #include <foundation/gui/notification.h>
 #include <foundation/paths.h>
-#include <foundation/textfile.h>
 #include <foundation/twips.h>
 
 namespace zuv::mailcheck {
@@ -180,7 +180,7 @@ bool Form1::Form_Load(const QString& commandLine)
     // 3.
     SetSubclass(true);
     // 4. The file exists from now on.
-    TextFile::appendLine(accountsPath(), QString());
+    touchAccountsFile(accountsPath());
     // 5.
     LoadUcty();
     // 6.
@@ -209,14 +209,9 @@ void Form1::LoadUcty()
         return;
     m_accounts.load(*file);
     Check1.setChecked(m_accounts.autoCheck().trimmed() == u"1");
-    Combo1.setEnabled(Check1.isChecked());
     Combo1.setCurrentText(m_accounts.interval());
-    if (const auto interval = seconds(m_accounts.interval()))
-        Timer2.setInterval(*interval * 1000);
-    if (Check1.isChecked())
-        Timer2.start();
-    else
-        Timer2.stop();
+    applyInterval(m_accounts.interval());
+    Check1_Click();
     showRows();
 }
 
@@ -269,6 +264,11 @@ void Form1::EditAddNEW(const QString& iKey, const QString& Name, const QString& 
                        const QString& Pass, const QString& Server)
 {
     m_accounts.EditAddNEW(iKey, Name, User, Pass, Server);
+    saveAndReload();
+}
+
+void Form1::saveAndReload()
+{
     KonecProgramu();
     if (m_fileReadable)
         LoadUcty();
@@ -294,22 +294,17 @@ void Form1::CheckLIST()
             continue;
         const QStringList fields = accountFields(line);
         CurrentName = fields.value(0);
-        CurrentServer = fields.value(1);
-        CurrentUser = fields.value(2);
-        CurrentPass = fields.value(3);
-        CheckEmail(CurrentServer, CurrentUser, CurrentPass);
+        CheckEmail(fields.value(1), fields.value(2), fields.value(3));
         return;
     }
     m_accountIndex = 0;
     ZobrazDialog();
     KonecProgramu();
     ++m_cyclesEnded;
-    emit cycleEnded();
 }
 
 void Form1::CheckEmail(const QString& Server, const QString& User, const QString& Pass)
 {
-    m_busy = true;
     Timer1.start(kTimeoutMs);
     Winsock1.CheckEmail(Server, User, Pass);
 }
@@ -317,7 +312,6 @@ void Form1::CheckEmail(const QString& Server, const QString& User, const QString
 void Form1::moveOn()
 {
     Timer1.stop();
-    m_busy = false;
     // The next visit starts from the event loop, not from inside the
     // socket's own handler that reported this one.
     QMetaObject::invokeMethod(this, &Form1::CheckLIST, Qt::QueuedConnection);
@@ -325,7 +319,6 @@ void Form1::moveOn()
 
 void Form1::Timer1_Timer()
 {
-    m_busy = false;
     Winsock1.abort();
     CheckLIST();
 }
@@ -334,10 +327,9 @@ void Form1::Timer2_Timer()
 {
     if (!Check1.isChecked())
         return;
-    if (!m_busy)
+    if (!busy())
         CheckLIST();
-    if (const auto interval = seconds(Combo1.currentText()))
-        Timer2.setInterval(*interval * 1000);
+    applyInterval(Combo1.currentText());
 }
 
 void Form1::Check1_Click()
@@ -351,12 +343,19 @@ void Form1::Check1_Click()
 
 void Form1::Combo1_Click()
 {
-    const auto interval = seconds(Combo1.currentText());
-    if (!interval)
+    if (!applyInterval(Combo1.currentText()))
         return;
     Timer2.stop();
-    Timer2.setInterval(*interval * 1000);
     Timer2.start();
+}
+
+bool Form1::applyInterval(const QString& text)
+{
+    const auto interval = seconds(text);
+    if (!interval)
+        return false;
+    Timer2.setInterval(*interval * 1000);
+    return true;
 }
 
 void Form1::Command2_Click()
@@ -411,10 +410,7 @@ void Form1::notifyDesktop(int sum)
 void Form1::ZobrazForm1()
 {
     show();
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    showNormal();
-    raise();
-    activateWindow();
+    bringToFront(this);
 }
 
 void Form1::Command3_Click()
@@ -539,11 +535,7 @@ void Form1::MenuOdstranit_Click()
                MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
         return;
     m_accounts.remove(selected->data(0, kKeyRole).toString());
-    KonecProgramu();
-    if (m_fileReadable)
-        LoadUcty();
-    else
-        showRows();
+    saveAndReload();
 }
 
 } // namespace zuv::mailcheck

@@ -95,20 +95,16 @@ public:
 
     // State others look at (tests among them).
     const AccountList& accounts() const { return m_accounts; }
-    int accountIndex() const { return m_accountIndex; }
-    bool busy() const { return m_busy; }
+    // A mailbox visit runs.
+    bool busy() const { return Winsock1.busy(); }
     bool showForm2() const { return m_showForm2; }
-    const QString& editKey() const { return m_editKey; }
     QString accountsPath() const;
     QTreeWidgetItem* item(const QString& key) const;
-    Pop3Check& socket() { return Winsock1; }
     BusWindow& bus() { return m_bus; }
     int cyclesEnded() const { return m_cyclesEnded; }
 
 signals:
     void ended();
-    // A cycle over all accounts ended.
-    void cycleEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -119,6 +115,11 @@ private:
     void buildMenu();
     void SetSubclass(bool on);
     void showRows();
+    // Saves the list just changed, then shows it as the file now holds it.
+    void saveAndReload();
+    // Sets the automatic check's interval from seconds typed; false (and
+    // nothing changed) when they are not a valid interval.
+    bool applyInterval(const QString& text);
     void openDialogFor(const QTreeWidgetItem* selected, bool asNew);
     void appendDiagnostic(const QString& text);
     void moveOn(); // the current mailbox is done with: the next one
@@ -134,8 +135,7 @@ private:
     int m_notifiedSum = 0;
 
     int m_accountIndex = 0;
-    QString CurrentName, CurrentServer, CurrentUser, CurrentPass;
-    bool m_busy = false;
+    QString CurrentName; // the account being visited
     bool m_showForm2 = false;
     QString m_editKey;
     bool m_startsHidden = false;

@@ -39,6 +39,14 @@ void showInStyle(QWidget* window, int style)
     }
 }
 
+void bringToFront(QWidget* window)
+{
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->showNormal();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace zuv
 
 namespace zuv {

@@ -15,15 +15,8 @@ const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 // A notification that is not clicked goes after this long.
 constexpr int kTimeoutMs = 10000;
 
-} // namespace
-
-DesktopNotification::DesktopNotification(const QString& appName, QObject* parent)
-    : QObject(parent), m_appName(appName)
-{}
-
-DesktopNotification::~DesktopNotification() = default;
-
-bool DesktopNotification::available()
+// Whether the session bus has a notification service.
+bool serviceAvailable()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface())
@@ -36,11 +29,19 @@ bool DesktopNotification::available()
     return activatable.isValid() && activatable.value().contains(kService);
 }
 
+} // namespace
+
+DesktopNotification::DesktopNotification(const QString& appName, QObject* parent)
+    : QObject(parent), m_appName(appName)
+{}
+
+DesktopNotification::~DesktopNotification() = default;
+
 bool DesktopNotification::show(const QString& summary, const QString& body, const QString& iconName)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     // Without a service the call would only fail, or wait for one to start.
-    if (!bus.isConnected() || (m_id == 0 && !available()))
+    if (!bus.isConnected() || (m_id == 0 && !serviceAvailable()))
         return false;
     if (!m_connected) {
         m_connected = true;
@@ -51,8 +52,9 @@ bool DesktopNotification::show(const QString& summary, const QString& body, cons
     }
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+    // Services may read the body as markup; escaped, it shows as typed.
     // "default" is the action of a click on the notification itself.
-    call << m_appName << m_id << iconName << summary << body
+    call << m_appName << m_id << iconName << summary << body.toHtmlEscaped()
          << QStringList{QStringLiteral("default"), summary} << QVariantMap() << kTimeoutMs;
     const QDBusReply<uint> reply = bus.call(call, QDBus::Block, 2000);
     if (!reply.isValid())

@@ -16,11 +16,8 @@ public:
     explicit DesktopNotification(const QString& appName, QObject* parent = nullptr);
     ~DesktopNotification() override;
 
-    // Whether the session bus has a notification service.
-    static bool available();
-
     // Shows or updates the notification; false when no service runs or
-    // none took it.
+    // none took it. The body is plain text, shown as typed.
     bool show(const QString& summary, const QString& body, const QString& iconName = {});
     // Takes the notification off the screen.
     void close();

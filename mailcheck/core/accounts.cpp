@@ -33,6 +33,13 @@ int leadingNumber(const QString& text)
     return ok ? value : 0;
 }
 
+// Whether the file opens for reading; a folder in its place does not.
+bool opensForReading(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly);
+}
+
 bool startsWithNoCase(const QString& line, QLatin1StringView prefix)
 {
     return line.startsWith(prefix, Qt::CaseInsensitive);
@@ -45,12 +52,12 @@ std::optional<AccountsFile> readAccountsFile(const QString& path)
     AccountsFile file;
     if (!QFile::exists(resolvePath(path)))
         return file;
-    const auto bytes = TextFile::readBytes(path);
-    if (!bytes)
+    const std::optional<QStringList> lines = TextFile::readLines(path);
+    if (!lines)
         return std::nullopt;
     const QLatin1StringView autoTag("[auto]");
     const QLatin1StringView intervalTag("[interval]");
-    for (const QString& line : TextFile::splitLines(CodePage::decode(*bytes))) {
+    for (const QString& line : *lines) {
         if (startsWithNoCase(line, autoTag))
             file.autoCheck = leadingNumber(line.mid(autoTag.size())) == 1 ? QStringLiteral("1")
                                                                           : QStringLiteral("0");
@@ -79,7 +86,7 @@ bool writeAccountsFile(const QString& path, const AccountsFile& file)
     const QString resolved = resolvePath(path);
     // A file that is there but cannot be read holds accounts this program
     // never saw; it is not replaced.
-    if (QFile::exists(resolved) && !TextFile::readBytes(resolved))
+    if (QFile::exists(resolved) && !opensForReading(resolved))
         return false;
     // The rewrite keeps an existing file's mode; one left readable by others
     // is narrowed first so the new content never shows with the wider mode.

@@ -21,12 +21,6 @@ bool run(const QString& program, const QStringList& arguments, const QString& di
     return result.ok();
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // A message of exactly `size` bytes with CR LF line ends, so the size POP3
 // reports is the file's size.
 QByteArray message(int number, int size)
@@ -206,10 +200,8 @@ qint64 DovecotProcess::mailboxBytes(const QString& user) const
 
 QString DovecotProcess::log() const
 {
-    QFile file(m_dir.filePath(QStringLiteral("dovecot.log")));
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("(no dovecot log)");
-    return QString::fromUtf8(file.readAll().right(3000));
+    return fileTail(m_dir.filePath(QStringLiteral("dovecot.log")),
+                    QStringLiteral("(no dovecot log)"));
 }
 
 bool DovecotProcess::makeCertificates()

@@ -88,11 +88,8 @@ IcecastProcess::IcecastProcess()
     if (program.isEmpty() || port == 0 || !m_dir.isValid())
         return;
     const QString configPath = m_dir.filePath(QStringLiteral("icecast.xml"));
-    QFile config(configPath);
-    if (!config.open(QIODevice::WriteOnly) ||
-        config.write(configuration(m_dir.path(), port, m_password)) < 0)
+    if (!writeFile(configPath, configuration(m_dir.path(), port, m_password)))
         return;
-    config.close();
 
     // The server will not run as root; there it runs as nobody, who then
     // needs the folder for its logs.
@@ -133,11 +130,7 @@ QString IcecastProcess::streamURL() const
 
 QString IcecastProcess::log() const
 {
-    QFile file(m_dir.filePath(QStringLiteral("error.log")));
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("(no error log)");
-    const QByteArray text = file.readAll();
-    return QString::fromUtf8(text.right(3000));
+    return fileTail(m_dir.filePath(QStringLiteral("error.log")), QStringLiteral("(no error log)"));
 }
 
 bool IcecastProcess::startSource(int timeoutMs)

@@ -99,6 +99,20 @@ QStringList logLines(const QString& path)
     return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
+QString fileTail(const QString& path, const QString& missing, int bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return missing;
+    return QString::fromUtf8(file.readAll().right(bytes));
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 void stopPeer(QProcess& process)
 {
     if (process.state() == QProcess::NotRunning)

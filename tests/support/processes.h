@@ -51,4 +51,12 @@ bool waitUntilAnswering(const QProcess& server, int port, const QByteArray& gree
 // Lines of a UTF-8 log file such as ZUV_SHELL_LOG; empty when missing.
 QStringList logLines(const QString& path);
 
+// The last `bytes` of a UTF-8 file such as a peer's log, for a failing
+// test's message; `missing` when the file cannot be read.
+QString fileTail(const QString& path, const QString& missing, int bytes = 3000);
+
+// Writes `bytes` as the whole of the file at `path`; false unless all of
+// them were written.
+bool writeFile(const QString& path, const QByteArray& bytes);
+
 } // namespace zuvtest

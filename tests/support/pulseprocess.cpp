@@ -3,7 +3,6 @@
 #include "processes.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLocalSocket>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -64,16 +63,13 @@ PulseProcess::PulseProcess()
         return;
     m_socket = m_dir.filePath(QStringLiteral("native"));
     const QString configPath = m_dir.filePath(QStringLiteral("default.pa"));
-    QFile config(configPath);
-    if (!config.open(QIODevice::WriteOnly))
+    if (!writeFile(configPath, QStringLiteral("load-module module-null-sink sink_name=zuvtest\n"
+                                              "load-module module-native-protocol-unix socket=%1 "
+                                              "auth-anonymous=1\n"
+                                              "set-default-sink zuvtest\n")
+                                   .arg(m_socket)
+                                   .toUtf8()))
         return;
-    config.write(QStringLiteral("load-module module-null-sink sink_name=zuvtest\n"
-                                "load-module module-native-protocol-unix socket=%1 "
-                                "auth-anonymous=1\n"
-                                "set-default-sink zuvtest\n")
-                     .arg(m_socket)
-                     .toUtf8());
-    config.close();
 
     // Everything the daemon keeps goes into the temporary folder. As root it
     // only warns, so it runs as whoever runs the tests.
@@ -128,10 +124,7 @@ PulseProcess::~PulseProcess()
 
 QString PulseProcess::log() const
 {
-    QFile file(m_dir.filePath(QStringLiteral("pulse.log")));
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("(no log)");
-    return QString::fromUtf8(file.readAll().right(3000));
+    return fileTail(m_dir.filePath(QStringLiteral("pulse.log")), QStringLiteral("(no log)"));
 }
 
 bool PulseProcess::playTone(double frequency, double seconds)
@@ -139,10 +132,8 @@ bool PulseProcess::playTone(double frequency, double seconds)
     if (!m_started || m_player.state() != QProcess::NotRunning)
         return false;
     const QString path = m_dir.filePath(QStringLiteral("tone.wav"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(toneWave(frequency, seconds)) < 0)
+    if (!writeFile(path, toneWave(frequency, seconds)))
         return false;
-    file.close();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PULSE_SERVER"), server());
     m_player.setProcessEnvironment(env);

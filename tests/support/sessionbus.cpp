@@ -1,13 +1,14 @@
 #include "sessionbus.h"
 
+#include "processes.h"
+
 #include <QDBusConnection>
-#include <QStandardPaths>
 
 namespace zuvtest {
 
 bool SessionBus::available()
 {
-    return !QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty();
+    return !systemProgram(QStringLiteral("dbus-daemon")).isEmpty();
 }
 
 SessionBus::SessionBus()
@@ -16,7 +17,7 @@ SessionBus::SessionBus()
 {
     if (!available() || !m_dir.isValid())
         return;
-    m_daemon.start(QStringLiteral("dbus-daemon"),
+    m_daemon.start(systemProgram(QStringLiteral("dbus-daemon")),
                    {QStringLiteral("--session"), QStringLiteral("--nofork"),
                     QStringLiteral("--print-address=1"),
                     QStringLiteral("--address=unix:dir=") + m_dir.path()});
@@ -35,9 +36,7 @@ SessionBus::~SessionBus()
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_oldAddress);
     else
         qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-    m_daemon.terminate();
-    if (!m_daemon.waitForFinished(3000))
-        m_daemon.kill();
+    stopPeer(m_daemon);
 }
 
 NotificationService::NotificationService()
